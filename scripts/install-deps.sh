@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Installs every Debian package the builds and tests need, and makes the Wine
+# prefix the tests use. Safe to run again: it only does what is missing.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=scripts/wine-env.sh
+. "$here/scripts/wine-env.sh"
+
+packages=(
+  cmake ninja-build g++ clang libgtest-dev
+  mingw-w64 g++-mingw-w64-i686 binutils-mingw-w64-i686
+  wine wine32:i386 wine64
+  xvfb xauth x11-utils imagemagick
+  mscompress libmspack-dev liblnk-utils
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+elif [ "${need_update:-0}" = 1 ]; then
+  "${sudo_cmd[@]}" apt-get update -qq
+fi
+
+# The test prefix: 32-bit, no Mono/Gecko prompts, no crash dialogs, no delay
+# when windows close without a window manager.
+if [ ! -f "$WINEPREFIX/.tarvex-ready" ]; then
+  echo "install-deps: creating Wine prefix $WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+  wineserver -w || true
+  touch "$WINEPREFIX/.tarvex-ready"
+fi

@@ -1,0 +1,32 @@
+#include "paths/PathText.h"
+
+#include "platform/System.h"
+
+namespace tarvex {
+
+std::string RemoveDoubleBackslashes(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\\' || out.empty() || out.back() != '\\') out.push_back(c);
+    return out;
+}
+
+std::string ExtractFilePath(std::string_view path)
+{
+    std::size_t cut = path.find_last_of("\\:/");
+    return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut + 1));
+}
+
+std::string ExeDirectory() { return ExtractFilePath(platform::ExePath()); }
+
+std::string Trim(std::string_view text)
+{
+    std::size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+    return std::string(text.substr(b, e - b));
+}
+
+} // namespace tarvex

@@ -1,0 +1,20 @@
+#pragma once
+// Pure text operations on Windows paths.
+#include <string>
+#include <string_view>
+
+namespace tarvex {
+
+// Every run of two or more backslashes becomes one.
+std::string RemoveDoubleBackslashes(std::string_view text);
+
+// The directory part of a path: up to and including its last backslash or colon.
+std::string ExtractFilePath(std::string_view path);
+
+// The directory of the running setup program, ending with a backslash.
+std::string ExeDirectory();
+
+// Leading and trailing blanks and control characters removed.
+std::string Trim(std::string_view text);
+
+} // namespace tarvex

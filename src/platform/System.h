@@ -1,0 +1,16 @@
+#pragma once
+// Small facts about the running process and the user's settings.
+#include <string>
+
+namespace tarvex::platform {
+
+// The path of the running program.
+std::string ExePath();
+
+// The user's decimal separator for numbers.
+char DecimalSeparator();
+
+// Standard output and error pass bytes through unchanged (no CR LF translation).
+void SetBinaryStdio();
+
+} // namespace tarvex::platform

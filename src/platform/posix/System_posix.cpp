@@ -1,0 +1,19 @@
+#include "platform/System.h"
+
+#include <climits>
+#include <unistd.h>
+
+namespace tarvex::platform {
+
+std::string ExePath()
+{
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+char DecimalSeparator() { return '.'; }
+
+void SetBinaryStdio() {}
+
+} // namespace tarvex::platform

@@ -1,0 +1,36 @@
+#include "platform/System.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#include <windows.h>
+
+namespace tarvex::platform {
+
+std::string ExePath()
+{
+    std::string buf(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n < buf.size()) {
+            buf.resize(n);
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+char DecimalSeparator()
+{
+    char sep[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, sizeof sep) > 1) return sep[0];
+    return '.';
+}
+
+void SetBinaryStdio()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+} // namespace tarvex::platform

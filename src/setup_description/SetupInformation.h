@@ -1,0 +1,84 @@
+#pragma once
+// The setup description: Setup.INI read once into memory.
+#include "platform/Exception.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarvex {
+
+namespace platform { class ProfileFile; }
+
+class EInvalidIni : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// One FILES entry: a file to install.
+struct TProgramItem {
+    std::int32_t Index = 0;
+    std::string SourceName;
+    std::string InstallName;
+    std::string DestDir;
+    std::int32_t Number = 0;
+    bool AskIfOlder = false;
+};
+
+// One ICONS entry: a shortcut. The line gives Name, Folder, Target, Arguments.
+struct TIconItem {
+    std::string Name;
+    std::string Target;
+    std::string Folder;
+    std::string Arguments;
+};
+
+// One REGISTRY entry: a string value.
+struct TRegistryItem {
+    std::string Root;
+    std::string Path;
+    std::string Data;
+};
+
+class TSetupInformation {
+public:
+    explicit TSetupInformation(const std::string& iniPath);
+
+    std::string Route;
+    std::string Title;
+    std::string Executable;
+    std::string ReadMe;
+    std::string License;
+    std::string Directory;
+    std::vector<std::string> Directories;
+    std::string NewDirectory;
+    std::string StartMenu;
+    std::string NewMenu;
+    long double TotalSize = -1;
+    std::string Run;
+    std::string RunDescription;
+    std::vector<TProgramItem> FileItems;
+    std::vector<TRegistryItem> RegistryItems;
+    std::vector<TIconItem> IconItems;
+
+    bool GeneralComplete() const;
+
+private:
+    void Load(const platform::ProfileFile& ini);
+};
+
+// Takes the next comma-separated field off the front of rest.
+std::string NextField(std::string& rest);
+
+// The item lines of a numbered list section, entries 1..N where N counts the
+// non-empty entries.
+std::vector<std::string> ReadNumberedSection(const platform::ProfileFile& ini, const std::string& section);
+
+// Text to number as the framework converts it, with the given decimal
+// separator; throws "'text' is not a valid floating point value".
+long double StrToFloat(const std::string& text, char decimalSeparator);
+
+// Text to a 32-bit integer; throws on anything else.
+std::int32_t StrToInt(const std::string& text);
+
+} // namespace tarvex
