@@ -1,5 +1,6 @@
 #pragma once
-// The tool's subcommands; each returns the process exit code.
+// The tool's subcommands. Each command file registers itself with one
+// static Command object, so adding a command touches no other file.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,12 +11,18 @@ class TSetupInformation;
 
 namespace tarvex::tool {
 
-std::string DumpJson(const TSetupInformation& info);
-int RunDump(const std::vector<std::string>& args);
+using CommandFn = int (*)(const std::vector<std::string>& args);
+
+struct Command {
+    // usage: the command's line of the usage text, e.g. "dump SETUP_INI".
+    Command(const char* name, const char* usage, CommandFn run);
+};
 
 // "error: MESSAGE" on stderr, exit code 1.
 int ReportError(const std::string& message);
 // The usage text on stderr, exit code 2.
 int UsageError();
+
+std::string DumpJson(const TSetupInformation& info);
 
 } // namespace tarvex::tool

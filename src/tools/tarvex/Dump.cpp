@@ -57,6 +57,8 @@ std::string DumpJson(const TSetupInformation& info)
     return out;
 }
 
+namespace {
+
 int RunDump(const std::vector<std::string>& args)
 {
     if (args.size() != 1) return UsageError();
@@ -71,5 +73,9 @@ int RunDump(const std::vector<std::string>& args)
     std::fwrite(json.data(), 1, json.size(), stdout);
     return 0;
 }
+
+const Command kDump("dump", "dump SETUP_INI", RunDump);
+
+} // namespace
 
 } // namespace tarvex::tool

@@ -3,15 +3,23 @@
 
 #include "platform/System.h"
 
-#include <cstring>
 #include <map>
 
 namespace tarvex::tool {
 
 namespace {
-constexpr char kUsage[] =
-    "usage: tarvex dump SETUP_INI\n";
+struct Entry {
+    std::string usage;
+    CommandFn run;
+};
+std::map<std::string, Entry>& Table()
+{
+    static std::map<std::string, Entry> table;
+    return table;
 }
+} // namespace
+
+Command::Command(const char* name, const char* usage, CommandFn run) { Table()[name] = Entry{usage, run}; }
 
 int ReportError(const std::string& message)
 {
@@ -21,7 +29,9 @@ int ReportError(const std::string& message)
 
 int UsageError()
 {
-    std::fputs(kUsage, stderr);
+    std::string text = "usage:\n";
+    for (const auto& [name, entry] : Table()) text += "  tarvex " + entry.usage + "\n";
+    std::fputs(text.c_str(), stderr);
     return 2;
 }
 
@@ -32,10 +42,7 @@ int main(int argc, char** argv)
     using namespace tarvex::tool;
     tarvex::platform::SetBinaryStdio();
     if (argc < 2) return UsageError();
-    const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
-        {"dump", RunDump},
-    };
-    auto it = commands.find(argv[1]);
-    if (it == commands.end()) return UsageError();
-    return it->second(std::vector<std::string>(argv + 2, argv + argc));
+    auto it = Table().find(argv[1]);
+    if (it == Table().end()) return UsageError();
+    return it->second.run(std::vector<std::string>(argv + 2, argv + argc));
 }
