@@ -1,0 +1,170 @@
+#include "WindowDriver.h"
+
+#include <stdexcept>
+
+namespace tarvex::e2e {
+
+std::string Narrow(const std::wstring& w)
+{
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Widen(const std::string& s)
+{
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
+    return out;
+}
+
+Process::Process(const std::string& exe, const std::string& workingDir)
+{
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    std::wstring cmd = L"\"" + Widen(exe) + L"\"";
+    std::wstring dir = Widen(workingDir);
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &info_))
+        throw std::runtime_error("cannot start " + exe);
+    WaitForInputIdle(info_.hProcess, 5000);
+}
+
+Process::~Process()
+{
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool Process::WaitExit(DWORD timeoutMs, DWORD* code)
+{
+    if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(info_.hProcess, code);
+    return true;
+}
+
+std::string WindowText(HWND hwnd)
+{
+    wchar_t buf[4096] = {};
+    // WM_GETTEXT reaches controls of another process; GetWindowText would not.
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 4095, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return Narrow(buf);
+}
+
+std::string ClassName(HWND hwnd)
+{
+    wchar_t buf[256] = {};
+    GetClassNameW(hwnd, buf, 255);
+    return Narrow(buf);
+}
+
+namespace {
+struct TopCtx {
+    DWORD pid;
+    std::vector<WindowInfo> found;
+};
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp)
+{
+    auto* c = reinterpret_cast<TopCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == c->pid && IsWindowVisible(hwnd)) c->found.push_back({hwnd, WindowText(hwnd), ClassName(hwnd)});
+    return TRUE;
+}
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp)
+{
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+} // namespace
+
+std::vector<WindowInfo> TopWindows(DWORD processId)
+{
+    TopCtx ctx{processId, {}};
+    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+HWND WaitWindow(DWORD processId, const std::string& title, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        for (const WindowInfo& w : TopWindows(processId))
+            if (w.title == title) return w.hwnd;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> found;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::string MessageBoxText(HWND box)
+{
+    // The message is the static control with id 0xFFFF (the icon is a static too, without text).
+    for (HWND child : Children(box))
+        if (GetDlgCtrlID(child) == 0xFFFF && ClassName(child) == "Static") {
+            std::string text = WindowText(child);
+            if (!text.empty()) return text;
+        }
+    return {};
+}
+
+void PressButton(HWND dialog, int id)
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Screenshot(const std::string& name)
+{
+    char dir[1024] = {};
+    if (GetEnvironmentVariableA("TARVEX_SHOTS", dir, sizeof dir) == 0) return;
+    Sleep(300); // let the windows paint
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    DWORD size = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + size;
+    bi.bmiHeader.biSizeImage = size;
+    std::string path = std::string(dir) + "\\" + name + ".bmp";
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+        DWORD done = 0;
+        WriteFile(f, &fh, sizeof fh, &done, nullptr);
+        WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &done, nullptr);
+        WriteFile(f, bits, size, &done, nullptr);
+        CloseHandle(f);
+    }
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+} // namespace tarvex::e2e

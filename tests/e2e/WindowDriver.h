@@ -1,0 +1,54 @@
+#pragma once
+// Drives another process's windows the way a user would see them: finds its
+// top-level windows, reads their texts, presses buttons. Every wait has a
+// timeout. Wide-character messages only (ANSI list-box reads across
+// processes have corrupted memory under Wine).
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tarvex::e2e {
+
+std::string Narrow(const std::wstring& w);
+std::wstring Widen(const std::string& s);
+
+// A started program; killed at the end of the scope if still running.
+class Process {
+public:
+    Process(const std::string& exe, const std::string& workingDir);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    DWORD Id() const { return info_.dwProcessId; }
+    // True when the process ended within the timeout; its exit code in *code.
+    bool WaitExit(DWORD timeoutMs, DWORD* code);
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+struct WindowInfo {
+    HWND hwnd;
+    std::string title;
+    std::string className;
+};
+
+// Visible top-level windows of a process.
+std::vector<WindowInfo> TopWindows(DWORD processId);
+// Waits for a visible top-level window of the process with the given title.
+HWND WaitWindow(DWORD processId, const std::string& title, DWORD timeoutMs);
+std::string WindowText(HWND hwnd);
+std::string ClassName(HWND hwnd);
+// Children of a window (all depths), in Z order.
+std::vector<HWND> Children(HWND parent);
+// The text of a message box's message (its static control).
+std::string MessageBoxText(HWND box);
+// Presses a dialog's button by id without blocking on the modal loop.
+void PressButton(HWND dialog, int id);
+// Saves the whole screen as NAME.bmp in the folder named by TARVEX_SHOTS
+// (set by the test script); does nothing when it is not set.
+void Screenshot(const std::string& name);
+
+} // namespace tarvex::e2e
