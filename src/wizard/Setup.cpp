@@ -3,6 +3,14 @@
 #include "platform/Ui.h"
 #include "wizard/Setup_Main.h"
 
+#include <cstdlib>
+
+// The library's default terminate handler prints demangled type names and
+// drags the whole demangler (about 50 KiB) into setup.exe; we never need it.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+} // namespace __gnu_cxx
+
 int main()
 {
     tarvex::platform::InitUi();
