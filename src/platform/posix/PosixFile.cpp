@@ -1,5 +1,7 @@
 #include "platform/posix/PosixFile.h"
 
+#include "platform/posix/MachineRoot.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@ struct Fd {
 
 std::string HostPath(const std::string& path)
 {
+    if (IsDrivePath(path)) return DriveHostPath(path);
     std::string out = path;
     for (char& c : out)
         if (c == '\\') c = '/';
@@ -40,6 +43,34 @@ bool ReadWholeFile(const std::string& hostPath, std::string& out)
         if (n == 0) return true;
         out.append(buf, static_cast<std::size_t>(n));
     }
+}
+
+bool WriteFileReplacing(const std::string& hostPath, const std::string& bytes)
+{
+    const std::string temp = hostPath + ".tmp" + std::to_string(::getpid());
+    {
+        Fd f(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+        if (f.fd < 0) return false;
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = ::write(f.fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                ::unlink(temp.c_str());
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        if (::fsync(f.fd) != 0) {
+            ::unlink(temp.c_str());
+            return false;
+        }
+    }
+    if (::rename(temp.c_str(), hostPath.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace tarvex::platform

@@ -4,11 +4,17 @@
 
 namespace tarvex::platform {
 
-// The host path for a path the program uses. Host paths pass unchanged
-// except that backslashes separate directories too.
+// The host path for a path the program uses. A drive path (C:\Program
+// Files\x.exe) lies under the machine root, its components matched without
+// regard to case; other paths pass unchanged except that backslashes
+// separate directories too.
 std::string HostPath(const std::string& path);
 
 // Reads the whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& hostPath, std::string& out);
+
+// Replaces the file with bytes through a temporary file beside it, so that
+// the file is always whole; false when it cannot be done.
+bool WriteFileReplacing(const std::string& hostPath, const std::string& bytes);
 
 } // namespace tarvex::platform

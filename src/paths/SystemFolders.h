@@ -1,0 +1,77 @@
+#pragma once
+// Questions about the machine the installer runs on. Nothing is kept
+// between calls: every answer is asked of the platform afresh.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// <windows.h> keeps a 16-bit leftover macro of this name that always gives
+// 1 MiB; where both are seen, ours is meant.
+#ifdef GetFreeSpace
+#undef GetFreeSpace
+#endif
+
+namespace tarvex {
+
+struct SpecialFolderRow {
+    std::string_view Token; // the path token that stands for the folder
+    int FolderId;           // the shell's CSIDL value, -1 for none
+};
+
+// Indexed as callers pass them; 18 is the end marker of the token search.
+inline constexpr SpecialFolderRow kSpecialFolders[] = {
+    {"%DESKTOP", 0x0000},   {"%UNSUPPORTED", -1},   {"%PROGRAMDIR", 0x0002}, {"%CONTROLS", 0x0003},
+    {"%PRINTERS", 0x0004},  {"%PERSONAL", 0x0005},  {"%FAVORITES", 0x0006},  {"%STARTUP", 0x0007},
+    {"%RECENT", 0x0008},    {"%SENDTO", 0x0009},    {"%BITBUCKET", 0x000A},  {"%STARTMENU", 0x000B},
+    {"%DESKTOPDIR", 0x0010}, {"%DRIVES", 0x0011},   {"%NETWORK", 0x0012},    {"%NETHOOD", 0x0013},
+    {"%FONTS", 0x0014},     {"%TEMPLATES", 0x0015}, {"%UNSUPPORTED", -1},
+};
+inline constexpr std::uint8_t kSpecialFolderEnd = 18;
+
+struct RegistryFolderRow {
+    std::string_view Token;
+    std::string_view Entry; // key path and value name below HKEY_LOCAL_MACHINE
+};
+
+inline constexpr RegistryFolderRow kRegistryFolders[] = {
+    {"%PROGRAMFILES", "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir"},
+    {"%COMMONFILES", "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CommonFilesDir"},
+    {"%UNKNOWN", ""},
+};
+inline constexpr std::uint8_t kRegistryFolderEnd = 2;
+
+// What an unreadable registry folder stands as.
+inline constexpr char kRegistryFolderError[] = "error";
+
+// The show command the wizard starts the installed program with.
+inline constexpr int kShowNormal = 1; // SW_SHOWNORMAL
+
+// The Windows directory with one backslash appended (C:\WINDOWS\).
+std::string GetWindowsDir();
+
+// The file-system path of a special folder by its row, or the empty text.
+std::string GetSpecialFolder(std::uint8_t index);
+
+// The directory stored under a registry folder's row, or "error".
+std::string GetRegistryFolder(std::uint8_t index);
+
+// GetWindowsDir followed by "temp"; not created here.
+std::string GetTempDir();
+
+// Free bytes on the drive with this root directory (C:\), or -1.
+double GetFreeSpace(const std::string& rootDirectory);
+
+// Starts the program and returns at once; a failure to start is ignored.
+// A command line of any length is passed whole.
+void RunProgram(const std::string& commandLine, int showCommand);
+
+// A registry path split at its last backslash or colon into the key path and
+// the value name (at most 255 characters). Without a separator the key path
+// is empty and the whole text is the name.
+struct RegistryValuePath {
+    std::string Key;
+    std::string Name;
+};
+RegistryValuePath SplitRegistryValuePath(std::string_view path);
+
+} // namespace tarvex

@@ -1,0 +1,55 @@
+#pragma once
+// The registry wrapper: string values below the three writable roots.
+// Key paths may start with a backslash, which anchors them at the root.
+#include "platform/Exception.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarvex {
+
+class ERegistryError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+} // namespace tarvex
+
+namespace tarvex::platform {
+
+enum class RootKey : std::uint32_t {
+    Invalid = 0xFFFFFFFFu, // "-1": not a root we write under
+    CurrentUser = 0x80000001u,
+    LocalMachine = 0x80000002u,
+    Users = 0x80000003u,
+};
+
+// The root's name as regedit writes it (HKEY_LOCAL_MACHINE).
+const char* RootKeyName(RootKey root);
+
+// Creates the key and any missing keys above it; raises "Failed to create
+// key %s" with the key path as given.
+void CreateRegistryKey(RootKey root, const std::string& keyPath);
+
+// Writes a string value into an existing key opened for writing. An empty
+// name is the key's default value. Returns false, writing nothing, when the
+// key cannot be opened; raises "Failed to set data for '%s'" when the value
+// cannot be written.
+bool WriteRegistryValue(RootKey root, const std::string& keyPath, const std::string& name,
+                        const std::string& value);
+
+// Reads a string value from a key opened for reading only. Nothing when the
+// key or the value is missing; raises "Invalid data type for '%s'" when the
+// value holds neither a string nor an expandable string.
+std::optional<std::string> ReadRegistryString(RootKey root, const std::string& keyPath,
+                                              const std::string& name);
+
+// Shared by both backends.
+ERegistryError CreateKeyError(const std::string& keyPath);
+ERegistryError SetDataError(const std::string& valueName);
+ERegistryError InvalidDataTypeError(const std::string& valueName);
+// The key path without its anchoring backslash, as the system takes it.
+std::string RelativeKeyPath(const std::string& keyPath);
+
+} // namespace tarvex::platform

@@ -1,0 +1,23 @@
+#pragma once
+// What the shell and kernel tell us about the machine: the Windows directory,
+// special folders, free disk space, and starting programs.
+#include <string>
+
+namespace tarvex::platform {
+
+// The Windows directory as the system reports it (C:\WINDOWS), empty when
+// it cannot be read.
+std::string WindowsDirectory();
+
+// The file-system path of a shell special folder (a CSIDL value), or the
+// empty text when the folder has none or the identifier is negative.
+std::string SpecialFolderPath(int folderId);
+
+// Free bytes on the drive whose root directory is given (C:\), or -1.
+double DiskFreeBytes(const std::string& rootDirectory);
+
+// Starts the command line as a new process and returns at once; a failure
+// to start is ignored.
+void StartProgram(const std::string& commandLine, int showCommand);
+
+} // namespace tarvex::platform
