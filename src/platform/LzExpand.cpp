@@ -1,0 +1,16 @@
+#include "platform/LzExpand.h"
+
+namespace tarvex::platform {
+
+std::string IoErrorText(unsigned systemCode)
+{
+    switch (systemCode) {
+    case 2: return "File not found";
+    case 3: return "Invalid filename";
+    case 4: return "Too many open files";
+    case 5: return "File access denied";
+    default: return "I/O error " + std::to_string(systemCode);
+    }
+}
+
+} // namespace tarvex::platform

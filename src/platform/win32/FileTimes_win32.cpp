@@ -1,0 +1,49 @@
+#include "platform/FileTimes.h"
+
+#include <windows.h>
+
+namespace tarvex::platform {
+
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle()
+    {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE Get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+std::optional<DosDateTime> ToDos(const FILETIME& utc)
+{
+    FILETIME local;
+    WORD date = 0, time = 0;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return std::nullopt;
+    return DosDateTime{date, time};
+}
+
+} // namespace
+
+std::optional<FileStamps> ReadFileStamps(const std::string& path)
+{
+    // No access rights: attribute queries only, which also works on a file
+    // opened by others as long as they share reading.
+    FileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE) return std::nullopt;
+    FILETIME created, accessed, written;
+    FileStamps result;
+    if (!GetFileTime(file.Get(), &created, &accessed, &written)) return result;
+    result.stamps[FileStamps::kAccessed] = ToDos(accessed);
+    result.stamps[FileStamps::kModified] = ToDos(written);
+    result.stamps[FileStamps::kCreated] = ToDos(created);
+    return result;
+}
+
+} // namespace tarvex::platform
