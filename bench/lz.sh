@@ -26,7 +26,7 @@ def text(size):
         lines.append(line)
         n += len(line)
     return "".join(lines).encode()
-for i in range(4):
+for i in range(5):
     open(os.path.join(out, "text%d.txt" % i), "wb").write(text(12 << 20))
 # Binary: the host's shared libraries and programs, in a fixed order.
 names = []
@@ -35,7 +35,7 @@ for d in ("/usr/lib/x86_64-linux-gnu", "/usr/bin"):
         p = os.path.join(d, name)
         if os.path.isfile(p) and not os.path.islink(p):
             names.append(p)
-for i in range(3):
+for i in range(6):
     blob = bytearray()
     while len(blob) < (12 << 20) and names:
         with open(names.pop(0), "rb") as f:
