@@ -1,0 +1,16 @@
+#include "platform/Clock.h"
+
+#include <time.h>
+
+namespace tarvex::platform {
+
+std::uint32_t MillisecondClock()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    // Wraps every 2^32 ms like timeGetTime: the unsigned truncation is the point.
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+                                      static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
+} // namespace tarvex::platform

@@ -1,0 +1,10 @@
+#include "platform/Clock.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+namespace tarvex::platform {
+
+std::uint32_t MillisecondClock() { return timeGetTime(); }
+
+} // namespace tarvex::platform
