@@ -1,0 +1,43 @@
+#include "platform/ShellLink.h"
+
+#include "platform/Exception.h"
+#include "platform/win32/ComPtr.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+namespace tarvex::platform {
+
+namespace {
+constexpr char kCreateFailed[] = "Error creating IShellLnk";
+constexpr char kNoPersistFile[] = "Error in queryInterface";
+} // namespace
+
+void CreateShellLink(const std::string& linkFile, const std::string& description, const std::string& target,
+                     const std::string& arguments, const std::string& workingDirectory)
+{
+    if (linkFile.size() > kMaxLinkPath) throw Exception(kLinkPathTooLong + linkFile);
+
+    ComPtr<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out())) ||
+        !link)
+        throw Exception(kCreateFailed);
+
+    // Setter results are not checked: the link is saved with whatever the
+    // object accepted.
+    link->SetPath(target.c_str());
+    link->SetArguments(arguments.c_str());
+    if (!workingDirectory.empty()) link->SetWorkingDirectory(workingDirectory.c_str());
+    link->SetDescription(description.c_str());
+
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out())) || !file) throw Exception(kNoPersistFile);
+
+    WCHAR name[kMaxLinkPath + 1] = {};
+    MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, name, kMaxLinkPath + 1);
+    // A failed save (missing folder) leaves no file and is not an error here.
+    file->Save(name, TRUE);
+}
+
+} // namespace tarvex::platform
