@@ -52,3 +52,57 @@ private:
 };
 
 } // namespace tarvex::test
+
+#include "platform/MachineRoot.h"
+#ifndef _WIN32
+#include "platform/posix/PosixFile.h"
+#endif
+
+namespace tarvex::test {
+
+// The host path of a path the program uses (the same path on Windows).
+inline std::filesystem::path HostFile(const std::string& path)
+{
+#ifdef _WIN32
+    return std::filesystem::path(path);
+#else
+    return std::filesystem::path(platform::HostPath(path));
+#endif
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A place to install into: natively a fresh machine root with C:\Base, on
+// Windows a scratch folder. Base() is a Windows path that exists.
+class InstallSandbox {
+public:
+    InstallSandbox()
+    {
+#ifdef _WIN32
+        base_ = scratch_.File("Base");
+        std::filesystem::create_directories(base_);
+#else
+        platform::SetMachineRoot(scratch_.File("root"));
+        base_ = "C:\\Base";
+        std::filesystem::create_directories(HostFile("C:\\") / "Base");
+#endif
+        std::filesystem::create_directories(scratch_.Path() / "medium");
+    }
+    const std::string& Base() const { return base_; }
+    // The medium folder as the engine takes it (ending with a separator).
+    std::string Medium() const { return scratch_.File("medium") + (std::string(1, std::filesystem::path::preferred_separator)); }
+    std::string WriteMedium(const std::string& name, const std::string& bytes) const
+    {
+        return scratch_.Write("medium/" + name, bytes);
+    }
+
+private:
+    ScratchDir scratch_;
+    std::string base_;
+};
+
+} // namespace tarvex::test

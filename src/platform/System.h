@@ -10,6 +10,9 @@ std::string ExePath();
 // The user's decimal separator for numbers.
 char DecimalSeparator();
 
+// Whether standard output (1) or standard error (2) is a terminal.
+bool IsTerminal(int stream);
+
 // Standard output and error pass bytes through unchanged (no CR LF translation).
 void SetBinaryStdio();
 

@@ -42,9 +42,26 @@ void TfmSetup::FormCreate()
     }
 }
 
-void TfmSetup::FormDestroy() { SetupInfo_.reset(); }
+void TfmSetup::FormDestroy()
+{
+    Installation_.reset();
+    SetupInfo_.reset();
+}
 
-void TfmSetup::SetUpEngine() {}
+void TfmSetup::SetUpEngine()
+{
+    Installation_ = std::make_unique<TInstallation>(*SetupInfo_);
+    Installation_->OnCopyFile = [this](const std::string& name) { CopyFileChanged(name); };
+    Installation_->OnStatus = [this](const std::string& text) { StatusChanged(text); };
+    Installation_->OnStep = [this] { StepProgress(); };
+    SetUpChoices(*Installation_);
+}
+
+void TfmSetup::CopyFileChanged(const std::string&) { StepProgress(); }
+
+void TfmSetup::StatusChanged(const std::string&) {}
+
+void TfmSetup::StepProgress() {}
 
 void TfmSetup::ShowPage() {}
 

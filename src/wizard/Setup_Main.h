@@ -1,5 +1,6 @@
 #pragma once
 // The wizard form and the program's two message boxes.
+#include "engine/Installation.h"
 #include "platform/Ui.h"
 #include "setup_description/SetupInformation.h"
 
@@ -30,6 +31,7 @@ public:
 
     const platform::Form& Window() const { return form_; }
     const TSetupInformation* SetupInfo() const { return SetupInfo_.get(); }
+    const TInstallation* Installation() const { return Installation_.get(); }
     std::uint16_t Step() const { return Step_; }
 
 private:
@@ -37,10 +39,14 @@ private:
     void FormDestroy();
     void SetUpEngine();
     void ShowPage();
+    void CopyFileChanged(const std::string& name);
+    void StatusChanged(const std::string& text);
+    void StepProgress();
 
     std::string setupDirectory_;
     platform::Form form_;
     std::unique_ptr<TSetupInformation> SetupInfo_;
+    std::unique_ptr<TInstallation> Installation_; // freed before SetupInfo_
     std::uint16_t Step_ = 0;
 };
 

@@ -1,6 +1,7 @@
 // Start-up of the wizard through the headless toolkit.
 #include "TestSupport.h"
 
+#include "platform/MachineRoot.h"
 #include "platform/posix/HeadlessUi.h"
 #include "wizard/Setup_Main.h"
 
@@ -19,7 +20,11 @@ const char kDemo[] =
 
 class Startup : public ::testing::Test {
 protected:
-    void SetUp() override { HeadlessUi::Instance().Reset(); }
+    void SetUp() override
+    {
+        HeadlessUi::Instance().Reset();
+        platform::SetMachineRoot(dir.File("root"));
+    }
     ScratchDir dir;
     std::string Directory() const { return dir.Path().string() + "/"; }
 };
@@ -45,6 +50,11 @@ TEST_F(Startup, CaptionIsTitleAndSetup)
     TfmSetup form(Directory());
     form.ShowModal();
     EXPECT_EQ(1, form.Step());
+    // The engine is set up before the first page: choices expanded from the description.
+    ASSERT_NE(nullptr, form.Installation());
+    EXPECT_EQ("C:\\Program Files", form.Installation()->Directory);
+    EXPECT_EQ("Demo", form.Installation()->NewDirectory);
+    EXPECT_EQ("Demo", form.Installation()->Title);
     EXPECT_TRUE(HeadlessUi::Instance().messages.empty());
     EXPECT_EQ((std::vector<std::string>{"Demo Setup"}), HeadlessUi::Instance().shownCaptions);
 }

@@ -27,6 +27,10 @@ else
 fi
 if [ "$platform" = posix ] && [ -f "$build/libtarvex_core.a" ]; then
   native=(g++ "${flags[@]}" "$helper" "$build/libtarvex_core.a")
+  # A sanitized core links only into a sanitized program.
+  if grep -q '^TARVEX_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+    native+=(-fsanitize=address,undefined)
+  fi
 else
   native=(g++ "${flags[@]}" -DTARVEX_LNK_BYTES_ONLY "$helper" "$src/src/platform/posix/LnkWriter.cpp")
 fi

@@ -16,4 +16,6 @@ char DecimalSeparator() { return '.'; }
 
 void SetBinaryStdio() {}
 
+bool IsTerminal(int stream) { return ::isatty(stream) == 1; }
+
 } // namespace tarvex::platform

@@ -27,6 +27,8 @@ char DecimalSeparator()
     return '.';
 }
 
+bool IsTerminal(int stream) { return _isatty(stream) != 0; }
+
 void SetBinaryStdio()
 {
     _setmode(_fileno(stdout), _O_BINARY);

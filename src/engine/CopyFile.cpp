@@ -1,0 +1,55 @@
+#include "engine/CopyFile.h"
+
+#include "platform/Files.h"
+#include "platform/LzExpand.h"
+
+namespace tarvex {
+
+namespace {
+
+constexpr char kTempSuffix[] = ".~tvx";
+
+// Removes the temporary copy unless it was put in place.
+class TempSibling {
+public:
+    explicit TempSibling(const std::string& dest) : path_(dest + kTempSuffix) {}
+    ~TempSibling()
+    {
+        if (!kept_) platform::RemoveFile(path_);
+    }
+    TempSibling(const TempSibling&) = delete;
+    TempSibling& operator=(const TempSibling&) = delete;
+    const std::string& Path() const { return path_; }
+    void Keep() { kept_ = true; }
+
+private:
+    std::string path_;
+    bool kept_ = false;
+};
+
+} // namespace
+
+bool LZCopyFile(const std::string& source, const std::string& dest)
+{
+    // A destination we may not replace fails as opening it for writing would.
+    platform::CheckWritable(dest);
+    TempSibling temp(dest);
+    try {
+        platform::LzExpandFile(source, temp.Path());
+    } catch (const platform::LzError& e) {
+        switch (e.GetStage()) {
+        case platform::LzError::Stage::OpenSource:
+        case platform::LzError::Stage::CreateDest:
+            throw platform::EInOutError(e.SystemCode());
+        case platform::LzError::Stage::Expand:
+            return false;
+        }
+    } catch (const std::exception&) {
+        throw ECopyFile("Unable to copy file: \r" + source + "\rTo:\r" + dest);
+    }
+    platform::PutInPlace(temp.Path(), dest);
+    temp.Keep();
+    return true;
+}
+
+} // namespace tarvex

@@ -1,0 +1,245 @@
+#include "engine/Installation.h"
+
+#include "engine/CopyFile.h"
+#include "engine/FileInfo.h"
+#include "paths/PathText.h"
+#include "paths/PathTokens.h"
+#include "paths/RegistryWriter.h"
+#include "paths/SystemFolders.h"
+#include "platform/Ascii.h"
+#include "platform/Files.h"
+#include "platform/ShellLink.h"
+
+namespace tarvex {
+
+namespace {
+constexpr char kLogName[] = "Install.log";
+constexpr char kUninstaller[] = "ridsetup.exe";
+constexpr char kLinkExtension[] = ".LNK";
+constexpr char kProductRoot[] = "HKEY_LOCAL_MACHINE";
+constexpr char kAppPathsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr char kDisplayName[] = "DisplayName";
+constexpr char kUninstallString[] = "UninstallString";
+constexpr char kLogSeparator[] = ",";
+// What the runtime says when the first FILES entry is asked of an empty list.
+constexpr char kListIndexError[] = "List index out of bounds";
+} // namespace
+
+TInstallation::TInstallation(const TSetupInformation& setupInfo)
+    : FileItems(setupInfo.FileItems), RegistryItems(setupInfo.RegistryItems), IconItems(setupInfo.IconItems),
+      SetupInfo(setupInfo), MediumDirectory(ExeDirectory())
+{
+}
+
+std::string TInstallation::InstallDirectory() const
+{
+    return RemoveDoubleBackslashes(Directory + "\\" + NewDirectory + "\\");
+}
+
+void TInstallation::Install()
+{
+    LogFileName = RemoveDoubleBackslashes(InstallDirectory() + kLogName);
+    OnStatus("Creating directories...");
+    OnStep();
+    CreateDirectories();
+    CreateTempDirectory();
+    OnStatus("Copying Files...");
+    OnStep();
+    CopyFiles();
+    OnStatus("Creating shortcuts...");
+    OnStep();
+    CreateShortcuts();
+    OnStatus("Creating registry entries...");
+    OnStep();
+    CreateRegistryEntries();
+    OnStatus("Saving uninstall log...");
+    OnStep();
+    SaveUninstallLog();
+}
+
+void TInstallation::CreateDirectories()
+{
+    for (const std::string& line : SetupInfo.Directories) {
+        std::string expanded = ExpandTokens(line, *this);
+        std::size_t seam = expanded.find("\\\\");
+        std::string base = seam == std::string::npos ? expanded : expanded.substr(0, seam);
+        std::string target = RemoveDoubleBackslashes(expanded);
+        if (!CreatePath(base, target)) throw EInstallError("Unable to create path: " + target);
+    }
+}
+
+bool TInstallation::CreatePath(const std::string& base, const std::string& target)
+{
+    std::string current = StripTrailingBackslash(target);
+    const std::string stop = StripTrailingBackslash(base);
+    std::vector<std::string> chain;
+    while (!SameTextAscii(current, stop)) {
+        chain.push_back(current);
+        std::string parent = StripTrailingBackslash(ExtractFilePath(current));
+        if (parent.empty() || parent == current) break;
+        current = parent;
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        platform::MakeDirectory(*it);
+        DirectoriesLog.push_back(*it);
+    }
+    return platform::DirectoryExists(target);
+}
+
+void TInstallation::CreateTempDirectory()
+{
+    const std::string temp = GetTempDir();
+    platform::MakeDirectory(temp);
+    if (!platform::DirectoryExists(temp)) throw EInstallError("Unable to create temp directory: " + temp);
+}
+
+void TInstallation::CopyFiles()
+{
+    for (const TProgramItem& item : FileItems) {
+        SourceFile = RemoveDoubleBackslashes(MediumDirectory + "\\" + item.SourceName);
+        DestFile = RemoveDoubleBackslashes(GetTempDir() + "\\" + item.InstallName);
+        OnCopyFile(ExtractFileName(DestFile));
+        CopyStep(false);
+        // LZCopyFile reports a failed expansion by its result; CopyStep keeps it.
+        if (!lastCopyOk_ || !platform::FileExists(DestFile))
+            throw EInstallError("Unable to uncompress or copy: " + DestFile);
+        SourceFile = DestFile;
+        DestFile = RemoveDoubleBackslashes(ExpandTokens(item.DestDir + "\\" + item.InstallName, *this));
+        if (ConfirmOverwrite(item.AskIfOlder)) {
+            CopyStep(true);
+            if (!lastCopyOk_ || !platform::FileExists(DestFile)) throw EInstallError("Unable to copy: " + DestFile);
+        } else {
+            FilesLog.push_back(DestFile);
+        }
+        if (OverwriteMode == TOverwriteMode::omNo) OverwriteMode = TOverwriteMode::omYes;
+        platform::RemoveFile(SourceFile);
+    }
+}
+
+void TInstallation::CopyStep(bool record)
+{
+    lastCopyOk_ = LZCopyFile(SourceFile, DestFile);
+    if (record && platform::FileExists(DestFile) && !SameTextAscii(ExtractFileName(DestFile), kUninstaller))
+        FilesLog.push_back(DestFile);
+    CopyFileDate();
+}
+
+void TInstallation::CopyFileDate()
+{
+    auto stamps = platform::ReadFileStamps(SourceFile);
+    if (!stamps) return;
+    const auto& modified = stamps->stamps[platform::FileStamps::kModified];
+    if (modified) platform::SetLastWriteTime(DestFile, *modified);
+}
+
+bool TInstallation::ConfirmOverwrite(bool askIfOlder)
+{
+    if (OverwriteMode == TOverwriteMode::omYesToAll) return true;
+    if (!askIfOlder || !platform::FileExists(DestFile)) return true;
+    if (!(GetFileDate(SourceFile) < GetFileDate(DestFile))) return true;
+    if (OverwriteMode == TOverwriteMode::omNoToAll) return false;
+    AskOverwrite();
+    return OverwriteMode == TOverwriteMode::omYes || OverwriteMode == TOverwriteMode::omYesToAll;
+}
+
+void TInstallation::AskOverwrite() { OverwriteMode = OnAskOverwrite(SourceFile, DestFile); }
+
+void TInstallation::CreateShortcuts()
+{
+    for (const TIconItem& item : IconItems) {
+        SourceFile = ExpandTokens(item.Folder + "\\" + item.Name, *this);
+        DestFile = ExpandTokens(item.Target, *this);
+        SourceFile = ChangeFileExt(SourceFile, kLinkExtension);
+        SourceFile = RemoveDoubleBackslashes(SourceFile);
+        DestFile = RemoveDoubleBackslashes(DestFile);
+        // The shell takes link paths of at most 259 characters; refuse rather than cut.
+        if (SourceFile.size() > platform::kMaxLinkPath) throw EInstallError(platform::kLinkPathTooLong + SourceFile);
+        platform::CreateShellLink(SourceFile, item.Name, DestFile, item.Arguments, "");
+        FilesLog.push_back(SourceFile);
+    }
+}
+
+void TInstallation::CreateRegistryEntries()
+{
+    RegisterProduct();
+    for (const TRegistryItem& item : RegistryItems) {
+        WriteRegistryString(item.Root, item.Path, item.Data);
+        RegistryLog.push_back(item.Root + kLogSeparator + StripTrailingBackslash(KeyPart(item.Path)));
+    }
+}
+
+void TInstallation::RegisterProduct()
+{
+    if (FileItems.empty()) throw Exception(kListIndexError);
+    const std::string& program = FileItems.front().InstallName;
+    const std::string dir = InstallDirectory();
+    const std::string appKey = kAppPathsKey + program;
+    WriteRegistryString(kProductRoot, appKey + "\\.", dir + program);
+    WriteRegistryString(kProductRoot, appKey + "\\Path", dir);
+    RegistryLog.push_back(std::string(kProductRoot) + kLogSeparator + appKey);
+    const std::string uninstallKey = kUninstallKey + SetupInfo.Title;
+    WriteRegistryString(kProductRoot, uninstallKey + "\\" + kDisplayName, SetupInfo.Title);
+    WriteRegistryString(kProductRoot, uninstallKey + "\\" + kUninstallString,
+                        std::string(kUninstaller) + " \"" + dir + kLogName + "\"");
+    RegistryLog.push_back(std::string(kProductRoot) + kLogSeparator + uninstallKey);
+}
+
+void TInstallation::SaveUninstallLog()
+{
+    FilesLog.push_back(LogFileName);
+    std::string text;
+    auto line = [&text](const std::string& l) { text += l + "\r\n"; };
+    line("[APPLICATION]");
+    line(Title);
+    line("[REGISTRY]");
+    for (const std::string& l : RegistryLog) line(l);
+    line("[FILES]");
+    for (const std::string& l : FilesLog) line(l);
+    line("[DIRECTORIES]");
+    for (const std::string& l : DirectoriesLog) line(l);
+    platform::WriteWholeFile(LogFileName, text);
+    if (!platform::FileExists(LogFileName)) throw EInstallError("Unable create uninstall log: " + LogFileName);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& extension)
+{
+    std::size_t cut = path.find_last_of(".\\:");
+    if (cut != std::string::npos && path[cut] == '.') return path.substr(0, cut) + extension;
+    return path + extension;
+}
+
+std::string KeyPart(const std::string& path)
+{
+    std::size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+void SetUpChoices(TInstallation& installation)
+{
+    const TSetupInformation& info = installation.SetupInfo;
+    installation.StartMenu = ExpandTokens("%STARTMENU", installation);
+    installation.StartMenu = ExpandTokens(info.StartMenu, installation);
+    installation.NewMenu = ExpandTokens(info.NewMenu, installation);
+    installation.Directory = ExpandTokens(info.Directory, installation);
+    installation.NewDirectory = info.NewDirectory;
+    installation.Title = info.Title;
+}
+
+std::string AbbreviatePath(const std::string& path)
+{
+    std::vector<std::size_t> slashes;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] == '\\') slashes.push_back(i);
+    const std::size_t n = slashes.size();
+    if (n <= 3) return path;
+    return path.substr(0, slashes[1] + 1) + "..." + path.substr(slashes[n - 2]);
+}
+
+std::string ExtractFileName(const std::string& path)
+{
+    std::size_t cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+} // namespace tarvex

@@ -1,0 +1,94 @@
+#pragma once
+// The install engine: one installation in five fixed phases, recorded for
+// the uninstaller.
+#include "engine/InstallOption.h"
+#include "platform/Exception.h"
+#include "setup_description/SetupInformation.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarvex {
+
+class EInstallError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class TInstallation : public TInstallOption {
+public:
+    explicit TInstallation(const TSetupInformation& setupInfo);
+
+    // Borrowed from the description.
+    const std::vector<TProgramItem>& FileItems;
+    const std::vector<TRegistryItem>& RegistryItems;
+    const std::vector<TIconItem>& IconItems;
+
+    std::vector<std::string> RegistryLog;
+    std::vector<std::string> FilesLog;
+    std::vector<std::string> DirectoriesLog;
+    std::string LogFileName;
+    TOverwriteMode OverwriteMode = TOverwriteMode::omYes;
+    std::string SourceFile;
+    std::string DestFile;
+    const TSetupInformation& SetupInfo;
+    std::string Title;
+
+    std::function<void(const std::string& fileName)> OnCopyFile;
+    std::function<void(const std::string& status)> OnStatus;
+    std::function<void()> OnStep;
+    // Asked when an older file would replace a newer one: the file being
+    // installed, then the existing one; returns the answer.
+    std::function<TOverwriteMode(const std::string& installFile, const std::string& existingFile)> OnAskOverwrite;
+
+    // Where the FILES sources lie: the setup program's own directory, unless
+    // a tool installs from another medium folder (ending with a backslash).
+    std::string MediumDirectory;
+
+    void Install();
+    // Directory + "\" + NewDirectory + "\", without doubled backslashes.
+    std::string InstallDirectory() const;
+
+    // The phases, in the order Install runs them.
+    void CreateDirectories();
+    void CreateTempDirectory();
+    void CopyFiles();
+    void CreateShortcuts();
+    void CreateRegistryEntries();
+    void SaveUninstallLog();
+    // The App Paths and Uninstall registration; the first step of the registry phase.
+    void RegisterProduct();
+
+    // Creates the directories from base (exclusive) to target, recording each.
+    bool CreatePath(const std::string& base, const std::string& target);
+
+    void CopyStep(bool record);
+    void CopyFileDate();
+    bool ConfirmOverwrite(bool askIfOlder);
+    void AskOverwrite();
+
+private:
+    bool lastCopyOk_ = false; // the result of the last CopyStep's copy
+};
+
+// Fills the engine's choices and title from its description as the wizard
+// starts: StartMenu, NewMenu and Directory expanded (StartMenu against the
+// user's Start Menu folder), NewDirectory and Title as written.
+void SetUpChoices(TInstallation& installation);
+
+// Shortens a path with more than three backslashes to its first two
+// components, "...", and its last two.
+std::string AbbreviatePath(const std::string& path);
+
+// The text after the last backslash or colon.
+std::string ExtractFileName(const std::string& path);
+
+// The path with its extension (from the last dot after the last backslash
+// or colon) replaced; appended when there is none.
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+
+// A registry path's key: the text before its last backslash or colon.
+std::string KeyPart(const std::string& path);
+
+} // namespace tarvex

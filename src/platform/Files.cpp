@@ -1,0 +1,11 @@
+#include "platform/Files.h"
+
+#include "platform/LzExpand.h"
+
+namespace tarvex::platform {
+
+const char kCannotCreate[] = "Cannot create file ";
+
+EInOutError::EInOutError(unsigned code) : Exception(IoErrorText(code)), code_(code) {}
+
+} // namespace tarvex::platform

@@ -1,0 +1,47 @@
+#pragma once
+// Files and directories as the install engine needs them.
+#include "platform/Exception.h"
+#include "platform/FileTimes.h"
+
+#include <string>
+
+namespace tarvex::platform {
+
+extern const char kCannotCreate[]; // "Cannot create file "
+
+// The runtime's I/O error: the message follows the system error code
+// (2 "File not found", 5 "File access denied", ..., "I/O error %d").
+class EInOutError : public Exception {
+public:
+    explicit EInOutError(unsigned code);
+    unsigned Code() const noexcept { return code_; }
+
+private:
+    unsigned code_;
+};
+
+// Creates one directory (its parent must exist); false when it could not,
+// also when it existed already.
+bool MakeDirectory(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool FileExists(const std::string& path);
+// False when the file could not be deleted (missing, read-only, in use).
+bool RemoveFile(const std::string& path);
+
+// Throws EInOutError when an existing file could not be opened for writing
+// (read-only: 5, held by another program without sharing: 32). A missing
+// file passes.
+void CheckWritable(const std::string& path);
+
+// Puts the file temp in the place of dest, replacing dest; throws EInOutError.
+void PutInPlace(const std::string& temp, const std::string& dest);
+
+// Creates the file (replacing any file of that name) with the bytes; throws
+// Exception "Cannot create file <path>" when it cannot be created.
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Sets the last-write time of the file from a local MS-DOS date and time;
+// false when that could not be done.
+bool SetLastWriteTime(const std::string& path, const DosDateTime& local);
+
+} // namespace tarvex::platform

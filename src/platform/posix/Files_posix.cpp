@@ -1,0 +1,124 @@
+#include "platform/Files.h"
+
+#include "platform/posix/PosixFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarvex::platform {
+
+namespace {
+
+// The Windows system error code closest to an errno.
+unsigned SystemCode(int error, const std::string& hostPath)
+{
+    switch (error) {
+    case ENOENT: {
+        std::string parent = hostPath.substr(0, hostPath.find_last_of('/') + 1);
+        struct stat st {};
+        return (parent.empty() || ::stat(parent.c_str(), &st) == 0) ? 2 : 3;
+    }
+    case ENOTDIR: return 3;
+    case EACCES: case EPERM: case EROFS: case EISDIR: return 5;
+    case EMFILE: case ENFILE: return 4;
+    case EBUSY: case ETXTBSY: return 32;
+    case ENOSPC: return 112;
+    case ENAMETOOLONG: return 206;
+    default: return 31;
+    }
+}
+
+// A file without any write permission stands for the read-only attribute,
+// which binds even an administrator (and our tests run as root).
+bool ReadOnlyFile(const struct stat& st) { return S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0; }
+
+} // namespace
+
+bool MakeDirectory(const std::string& path)
+{
+    return ::mkdir(HostPath(path).c_str(), 0777) == 0;
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(HostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(HostPath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool RemoveFile(const std::string& path)
+{
+    std::string host = HostPath(path);
+    struct stat st {};
+    if (::stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || ReadOnlyFile(st)) return false;
+    return ::unlink(host.c_str()) == 0;
+}
+
+void CheckWritable(const std::string& path)
+{
+    std::string host = HostPath(path);
+    struct stat st {};
+    if (::stat(host.c_str(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode) || ReadOnlyFile(st)) throw EInOutError(5);
+    int fd = ::open(host.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) throw EInOutError(SystemCode(errno, host));
+    ::close(fd);
+}
+
+void PutInPlace(const std::string& temp, const std::string& dest)
+{
+    std::string hostDest = HostPath(dest);
+    if (::rename(HostPath(temp).c_str(), hostDest.c_str()) != 0) throw EInOutError(SystemCode(errno, hostDest));
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    std::string host = HostPath(path);
+    struct stat st {};
+    if (::stat(host.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ReadOnlyFile(st)))
+        throw Exception(kCannotCreate + path);
+    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) throw Exception(kCannotCreate + path);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ::close(fd);
+            throw EInOutError(SystemCode(n < 0 ? errno : ENOSPC, host));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
+{
+    struct tm t {};
+    t.tm_year = ((local.date >> 9) & 0x7F) + 80;
+    t.tm_mon = ((local.date >> 5) & 0x0F) - 1;
+    t.tm_mday = local.date & 0x1F;
+    t.tm_hour = (local.time >> 11) & 0x1F;
+    t.tm_min = (local.time >> 5) & 0x3F;
+    t.tm_sec = (local.time & 0x1F) * 2;
+    t.tm_isdst = -1;
+    time_t when = ::mktime(&t);
+    if (when == static_cast<time_t>(-1)) return false;
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT; // access time stays
+    times[1].tv_sec = when;
+    times[1].tv_nsec = 0;
+    return ::utimensat(AT_FDCWD, HostPath(path).c_str(), times, 0) == 0;
+}
+
+} // namespace tarvex::platform

@@ -1,0 +1,58 @@
+#include "platform/Files.h"
+
+#include "platform/win32/Handles.h"
+
+#include <windows.h>
+
+namespace tarvex::platform {
+
+bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
+
+bool DirectoryExists(const std::string& path)
+{
+    DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path)
+{
+    DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+void CheckWritable(const std::string& path)
+{
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    // The same access and sharing a truncating open for writing would ask for.
+    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) throw EInOutError(GetLastError());
+}
+
+void PutInPlace(const std::string& temp, const std::string& dest)
+{
+    if (!MoveFileExA(temp.c_str(), dest.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw EInOutError(GetLastError());
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.Valid()) throw Exception(kCannotCreate + path);
+    DWORD written = 0;
+    if (!WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size())
+        throw EInOutError(GetLastError());
+}
+
+bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
+{
+    FILETIME localTime, utc;
+    if (!DosDateTimeToFileTime(local.date, local.time, &localTime)) return false;
+    if (!LocalFileTimeToFileTime(&localTime, &utc)) return false;
+    UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return h.Valid() && SetFileTime(h.Get(), nullptr, nullptr, &utc) != FALSE;
+}
+
+} // namespace tarvex::platform

@@ -1,0 +1,25 @@
+#pragma once
+// One owner per kernel handle: closed when the owner goes.
+#include <windows.h>
+
+namespace tarvex::platform {
+
+class UniqueHandle {
+public:
+    explicit UniqueHandle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+    ~UniqueHandle()
+    {
+        if (Valid()) CloseHandle(h_);
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.h_) { other.h_ = INVALID_HANDLE_VALUE; }
+
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE Get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+} // namespace tarvex::platform

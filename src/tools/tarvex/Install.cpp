@@ -1,0 +1,179 @@
+// tarvex install: an unattended installation from a medium folder.
+#include "tools/tarvex/Commands.h"
+
+#include "engine/FileInfo.h"
+#include "engine/Installation.h"
+#include "platform/MachineRoot.h"
+#include "platform/System.h"
+#include "platform/Ui.h"
+
+#include <map>
+#include <optional>
+
+namespace tarvex::tool {
+
+namespace {
+
+#ifdef TARVEX_WIN32
+constexpr bool kNeedsRoot = false;
+#else
+constexpr bool kNeedsRoot = true;
+#endif
+
+struct Options {
+    std::string medium;
+    std::optional<std::string> root, directory, newDirectory, startMenu, newMenu;
+    std::string overwrite;
+};
+
+const std::map<std::string, TOverwriteMode> kPolicies = {
+    {"yes", TOverwriteMode::omYes},
+    {"no", TOverwriteMode::omNo},
+    {"yes-to-all", TOverwriteMode::omYesToAll},
+    {"no-to-all", TOverwriteMode::omNoToAll},
+};
+
+std::optional<Options> Parse(const std::vector<std::string>& args)
+{
+    Options o;
+    o.overwrite = platform::IsTerminal(1) ? "ask" : "no";
+    const std::map<std::string, std::optional<std::string>*> flags = {
+        {"--root", &o.root},           {"--directory", &o.directory}, {"--new-directory", &o.newDirectory},
+        {"--start-menu", &o.startMenu}, {"--new-menu", &o.newMenu},
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.rfind("--", 0) != 0) {
+            if (!o.medium.empty()) return std::nullopt;
+            o.medium = a;
+            continue;
+        }
+        if (i + 1 >= args.size()) return std::nullopt;
+        const std::string& value = args[++i];
+        if (a == "--overwrite") {
+            if (value != "ask" && !kPolicies.count(value)) return std::nullopt;
+            o.overwrite = value;
+        } else if (auto f = flags.find(a); f != flags.end()) {
+            *f->second = value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (o.medium.empty() || o.root.has_value() != kNeedsRoot) return std::nullopt;
+    return o;
+}
+
+// Asks on the terminal; anything but a known answer asks again, end of input is No.
+TOverwriteMode AskOnTerminal(const std::string& installFile, const std::string& existingFile)
+{
+    TFileInfo installing, existing;
+    installing.SetFileName(installFile);
+    existing.SetFileName(existingFile);
+    for (;;) {
+        std::printf("\nThe file being installed (%s, %s) is older than the existing %s (%s).\n"
+                    "Replace it? [y]es, [n]o, [a]ll, n[o]ne: ",
+                    ExtractFileName(installFile).c_str(), FormatDate(installing.DateInfo().Modified).c_str(),
+                    existingFile.c_str(), FormatDate(existing.DateInfo().Modified).c_str());
+        std::fflush(stdout);
+        char line[64];
+        if (!std::fgets(line, sizeof line, stdin)) return TOverwriteMode::omNo;
+        switch (line[0]) {
+        case 'y': case 'Y': return TOverwriteMode::omYes;
+        case 'n': case 'N': return TOverwriteMode::omNo;
+        case 'a': case 'A': return TOverwriteMode::omYesToAll;
+        case 'o': case 'O': return TOverwriteMode::omNoToAll;
+        default: break;
+        }
+    }
+}
+
+// A one-line bar redrawn in place, only on a terminal.
+class ProgressBar {
+public:
+    ProgressBar(bool enabled, std::size_t total) : enabled_(enabled), total_(total ? total : 1) {}
+    void Step(const std::string& name = "")
+    {
+        if (done_ < total_) ++done_;
+        if (!name.empty()) name_ = name;
+        Draw();
+    }
+    void Clear()
+    {
+        if (enabled_) std::fputs("\r\x1b[K", stdout);
+    }
+    void Draw()
+    {
+        if (!enabled_) return;
+        constexpr std::size_t kWidth = 30;
+        std::size_t filled = done_ * kWidth / total_;
+        std::printf("\r[%s%s] %3zu%% %s\x1b[K", std::string(filled, '#').c_str(), std::string(kWidth - filled, '.').c_str(),
+                    done_ * 100 / total_, name_.c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    bool enabled_;
+    std::size_t total_;
+    std::size_t done_ = 0;
+    std::string name_;
+};
+
+int RunInstall(const std::vector<std::string>& args)
+{
+    std::optional<Options> o = Parse(args);
+    if (!o) return UsageError();
+    try {
+        platform::ComApartment com; // links are made through the shell's COM objects
+        if (o->root) platform::SetMachineRoot(*o->root);
+        std::string medium = o->medium;
+        if (medium.back() != '/' && medium.back() != '\\') medium += kNeedsRoot ? "/" : "\\";
+        TSetupInformation info(medium + "Setup.INI");
+        TInstallation engine(info);
+        SetUpChoices(engine);
+        if (o->directory) engine.Directory = *o->directory;
+        if (o->newDirectory) engine.NewDirectory = *o->newDirectory;
+        if (o->startMenu) engine.StartMenu = *o->startMenu;
+        if (o->newMenu) engine.NewMenu = *o->newMenu;
+        engine.MediumDirectory = medium;
+
+        ProgressBar bar(platform::IsTerminal(1), info.FileItems.size() + 5);
+        engine.OnStatus = [&](const std::string& status) {
+            bar.Clear();
+            std::printf("%s\n", status.c_str());
+            bar.Draw();
+        };
+        engine.OnStep = [&] { bar.Step(); };
+        engine.OnCopyFile = [&](const std::string& name) { bar.Step(name); };
+        if (o->overwrite == "ask") {
+            engine.OnAskOverwrite = [&](const std::string& installFile, const std::string& existingFile) {
+                bar.Clear();
+                TOverwriteMode answer = AskOnTerminal(installFile, existingFile);
+                bar.Draw();
+                return answer;
+            };
+        } else {
+            TOverwriteMode policy = kPolicies.at(o->overwrite);
+            engine.OnAskOverwrite = [policy](const std::string&, const std::string&) { return policy; };
+        }
+        engine.Install();
+        bar.Clear();
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        if (platform::IsTerminal(1)) std::fputs("\n", stdout);
+        return ReportError(e.what());
+    }
+    return 0;
+}
+
+#ifdef TARVEX_WIN32
+const Command kInstall("install", "install MEDIUM_DIR [--directory D] [--new-directory N] [--start-menu S] "
+                                  "[--new-menu M] [--overwrite ask|yes|no|yes-to-all|no-to-all]",
+                       RunInstall);
+#else
+const Command kInstall("install", "install MEDIUM_DIR --root ROOT [--directory D] [--new-directory N] [--start-menu S] "
+                                  "[--new-menu M] [--overwrite ask|yes|no|yes-to-all|no-to-all]",
+                       RunInstall);
+#endif
+
+} // namespace
+} // namespace tarvex::tool
