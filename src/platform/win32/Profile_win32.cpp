@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace tarvex::platform {
@@ -27,7 +28,14 @@ struct SectionLines {
 
 class Win32Profile final : public ProfileFile::Backend {
 public:
-    explicit Win32Profile(std::string path) : path_(std::move(path)) {}
+    explicit Win32Profile(std::string path) : path_(std::move(path))
+    {
+        // A section's lines never take more room than the file itself; one
+        // call per section matters, as each call may read the file again.
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0)
+            firstBuffer_ = std::max<DWORD>(firstBuffer_, data.nFileSizeLow + 16);
+    }
 
     std::optional<std::string> Lookup(const std::string& section, const std::string& key) const override
     {
@@ -55,7 +63,7 @@ private:
         SectionLines& lines = cache_[AsciiLowerCopy(name)];
         std::string buf;
         DWORD got = 0;
-        for (DWORD size = 65536;; size *= 2) {
+        for (DWORD size = firstBuffer_;; size *= 2) {
             buf.assign(size, '\0');
             got = GetPrivateProfileSectionA(name.c_str(), buf.data(), size, path_.c_str());
             if (got + 2 < size || size >= (1u << 26)) break;
@@ -78,6 +86,7 @@ private:
     }
 
     std::string path_;
+    DWORD firstBuffer_ = 4096;
     mutable std::unordered_map<std::string, SectionLines> cache_;
 };
 
