@@ -1,25 +1,14 @@
 #include "platform/FileTimes.h"
 
+#include "platform/win32/Handles.h"
+
 #include <windows.h>
 
 namespace tarvex::platform {
 
 namespace {
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle()
-    {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
+using FileHandle = UniqueHandle;
 
 std::optional<DosDateTime> ToDos(const FILETIME& utc)
 {

@@ -2,6 +2,8 @@
 
 #include "platform/SzddFormat.h"
 
+#include "platform/win32/Handles.h"
+
 #include <windows.h>
 #include <lzexpand.h>
 
@@ -9,20 +11,7 @@ namespace tarvex::platform {
 
 namespace {
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle()
-    {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
+using FileHandle = UniqueHandle;
 
 // A handle from LZOpenFileA: an expanding reader or a plain file.
 class LzHandle {

@@ -1,5 +1,7 @@
 #include "platform/Shell.h"
 
+#include "platform/win32/Handles.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -32,20 +34,6 @@ private:
     LPITEMIDLIST pidl_ = nullptr;
 };
 
-// A kernel object handle, closed when it goes out of scope.
-class KernelHandle {
-public:
-    explicit KernelHandle(HANDLE h) : h_(h) {}
-    ~KernelHandle()
-    {
-        if (h_) CloseHandle(h_);
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-
-private:
-    HANDLE h_;
-};
 
 } // namespace
 
@@ -95,8 +83,8 @@ void StartProgram(const std::string& commandLine, int showCommand)
     PROCESS_INFORMATION info = {};
     if (CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, kCreationFlags, nullptr, nullptr, &startup,
                        &info)) {
-        KernelHandle process(info.hProcess);
-        KernelHandle thread(info.hThread);
+        UniqueHandle process(info.hProcess);
+        UniqueHandle thread(info.hThread);
     }
 }
 
