@@ -1,0 +1,260 @@
+// The shell's folder dialog (SHBrowseForFolder) with our callback: the
+// client hears of initialisation, selection changes and the extra button.
+#include "platform/FolderDialog.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <exception>
+
+namespace tarvex::platform {
+
+namespace {
+
+// An item identifier list handed out by the shell, freed with the task allocator.
+class ItemIdListOwner {
+public:
+    ItemIdListOwner() = default;
+    ~ItemIdListOwner() { CoTaskMemFree(list_); }
+    ItemIdListOwner(const ItemIdListOwner&) = delete;
+    ItemIdListOwner& operator=(const ItemIdListOwner&) = delete;
+
+    LPITEMIDLIST Get() const { return list_; }
+    LPITEMIDLIST* Out()
+    {
+        CoTaskMemFree(list_);
+        list_ = nullptr;
+        return &list_;
+    }
+    void Reset(LPITEMIDLIST list)
+    {
+        CoTaskMemFree(list_);
+        list_ = list;
+    }
+
+private:
+    LPITEMIDLIST list_ = nullptr;
+};
+
+class FontOwner {
+public:
+    ~FontOwner() { Reset(nullptr); }
+    HFONT Get() const { return font_; }
+    void Reset(HFONT font)
+    {
+        if (font_) DeleteObject(font_);
+        font_ = font;
+    }
+
+private:
+    HFONT font_ = nullptr;
+};
+
+// The dialog may need COM on this thread; balanced at the end of the call.
+class ComScope {
+public:
+    ComScope() : started_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComScope()
+    {
+        if (started_) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool started_;
+};
+
+const char kButtonClass[] = "BUTTON";
+const char kButtonFontFace[] = "MS Sans Serif";
+constexpr int kButtonFontPoints = 8;
+// WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP: a plain push button.
+constexpr DWORD kButtonStyle = 0x54010000;
+
+std::string PathOf(LPCITEMIDLIST item, bool* hasPath)
+{
+    char buffer[MAX_PATH] = {};
+    *hasPath = item && SHGetPathFromIDListA(item, buffer);
+    return *hasPath ? std::string(buffer) : std::string();
+}
+
+LRESULT CALLBACK CustomButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// One run of the dialog; the dialog's GWL_USERDATA points here.
+class Win32FolderDialog final : public FolderDialog {
+public:
+    explicit Win32FolderDialog(FolderDialogClient& client) : client_(client) {}
+
+    WindowId Handle() const override { return reinterpret_cast<WindowId>(hwnd_); }
+
+    void PlaceOverForeground() override
+    {
+        RECT d, f;
+        HWND foreground = GetForegroundWindow();
+        if (!foreground || !GetWindowRect(hwnd_, &d) || !GetWindowRect(foreground, &f)) return;
+        ScreenPoint at = FolderDialogPosition({d.left, d.top, d.right, d.bottom}, {f.left, f.top, f.right, f.bottom});
+        SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    void Select(const std::string& directory) override
+    {
+        SendMessageA(hwnd_, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(directory.c_str()));
+    }
+
+    void SetStatusText(const std::string& text) override
+    {
+        SendMessageA(hwnd_, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+
+    void EnableOk(bool enable) override { SendMessageA(hwnd_, BFFM_ENABLEOK, 0, enable ? 1 : 0); }
+
+    WindowId AddCustomButton(const std::string& caption, int width, bool enabled) override
+    {
+        HWND button = CreateWindowExA(0, kButtonClass, caption.c_str(), kButtonStyle, kCustomButtonLeft,
+                                      kCustomButtonTop, width, kCustomButtonHeight, hwnd_,
+                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCustomButtonId)),
+                                      GetModuleHandleA(nullptr), nullptr);
+        if (!font_.Get()) {
+            HDC screen = GetDC(nullptr);
+            int height = -MulDiv(kButtonFontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
+            ReleaseDC(nullptr, screen);
+            font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_DONTCARE, kButtonFontFace));
+        }
+        PostMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), 1);
+        EnableWindow(button, enabled);
+        SetWindowLongA(hwnd_, GWL_WNDPROC, reinterpret_cast<LONG>(&CustomButtonWindowProc));
+        return reinterpret_cast<WindowId>(button);
+    }
+
+    void ShowInformation(const std::string& text) override
+    {
+        char caption[256] = {};
+        GetWindowTextA(hwnd_, caption, sizeof caption);
+        MessageBoxA(hwnd_, text.c_str(), caption, MB_OK | MB_ICONINFORMATION);
+    }
+
+    // Callbacks arrive from the shell's C frames, which exceptions must not
+    // cross: the first one is kept, the dialog cancelled, and the exception
+    // rethrown once SHBrowseForFolder has returned.
+    template <class Call>
+    void Guarded(Call call)
+    {
+        if (failure_) return;
+        try {
+            call();
+        } catch (...) {
+            failure_ = std::current_exception();
+            PostMessageA(hwnd_, WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+
+    void OnInitialized(HWND hwnd)
+    {
+        hwnd_ = hwnd;
+        SetWindowLongA(hwnd_, GWL_USERDATA, reinterpret_cast<LONG>(this));
+        Guarded([&] { client_.Initialized(*this); });
+    }
+
+    void OnSelectionChanged(LPCITEMIDLIST item)
+    {
+        Guarded([&] {
+            bool hasPath = false;
+            std::string path = PathOf(item, &hasPath);
+            client_.SelectionChanged(*this, item, path, hasPath);
+        });
+    }
+
+    void OnCustomButtonClick()
+    {
+        Guarded([&] { client_.CustomButtonClicked(*this); });
+    }
+
+    void RethrowFailure() const
+    {
+        if (failure_) std::rethrow_exception(failure_);
+    }
+
+private:
+    FolderDialogClient& client_;
+    HWND hwnd_ = nullptr;
+    FontOwner font_; // lives as long as the button: until the dialog has gone
+    std::exception_ptr failure_;
+};
+
+LRESULT CALLBACK CustomButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND && (wParam & 0xFF) == kCustomButtonId) {
+        auto* dialog = reinterpret_cast<Win32FolderDialog*>(GetWindowLongA(hwnd, GWL_USERDATA));
+        if (dialog) dialog->OnCustomButtonClick();
+        return 0;
+    }
+    return DefDlgProcA(hwnd, msg, wParam, lParam);
+}
+
+int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM param, LPARAM data)
+{
+    auto* dialog = reinterpret_cast<Win32FolderDialog*>(data);
+    if (msg == BFFM_INITIALIZED)
+        dialog->OnInitialized(hwnd);
+    else if (msg == BFFM_SELCHANGED)
+        dialog->OnSelectionChanged(reinterpret_cast<LPCITEMIDLIST>(param));
+    return 0;
+}
+
+} // namespace
+
+FolderDialogResult RunFolderDialog(const FolderDialogRequest& request, FolderDialogClient& client)
+{
+    ComScope com;
+    HWND owner = reinterpret_cast<HWND>(request.owner);
+    if (!owner) owner = GetActiveWindow();
+
+    // A root the shell cannot resolve stays null: the whole namespace.
+    ItemIdListOwner root;
+    if (request.rootFolderId != kNoRootFolder &&
+        FAILED(SHGetSpecialFolderLocation(owner, request.rootFolderId, root.Out())))
+        root.Reset(nullptr);
+
+    Win32FolderDialog dialog(client);
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner;
+    info.pidlRoot = root.Get();
+    info.pszDisplayName = displayName;
+    info.lpszTitle = request.title.c_str();
+    info.ulFlags = request.flags;
+    info.lpfn = &BrowseCallback;
+    info.lParam = reinterpret_cast<LPARAM>(&dialog);
+    info.iImage = 0;
+
+    ItemIdListOwner chosen;
+    chosen.Reset(SHBrowseForFolderA(&info));
+    dialog.RethrowFailure();
+
+    FolderDialogResult result;
+    if (!chosen.Get()) return result;
+    result.chosen = true;
+    result.path = PathOf(chosen.Get(), &result.hasPath);
+    result.displayName = displayName;
+    result.imageIndex = info.iImage;
+    return result;
+}
+
+bool IsLiveWindow(WindowId window)
+{
+    return window != 0 && IsWindow(reinterpret_cast<HWND>(window));
+}
+
+void EnableWindowById(WindowId window, bool enable)
+{
+    EnableWindow(reinterpret_cast<HWND>(window), enable);
+}
+
+void SetWindowTextById(WindowId window, const std::string& text)
+{
+    SetWindowTextA(reinterpret_cast<HWND>(window), text.c_str());
+}
+
+} // namespace tarvex::platform
