@@ -1,28 +1,28 @@
 #!/usr/bin/env bash
-# Builds one libFuzzer target with clang and runs it.
-# usage: fuzz/run.sh szdd|pe_version SECONDS
+# Builds one libFuzzer target with clang and runs it over its corpus.
+# usage: fuzz/run.sh szdd|pe_version|ini|registry SECONDS [LIBFUZZER_OPTION...]
+# New inputs go to build/fuzz/corpus-TARGET; fuzz/corpus/TARGET is read only.
+# After a long run, keep only the new inputs that add coverage:
+#   build/fuzz/TARGET -merge=1 fuzz/corpus/TARGET build/fuzz/corpus-TARGET
 set -euo pipefail
-target=${1:?usage: run.sh szdd|pe_version SECONDS}
+target=${1:?usage: run.sh szdd|pe_version|ini|registry SECONDS}
 seconds=${2:-60}
+shift $(($# < 2 ? $# : 2))
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=${FUZZ_DIR:-$src/build/fuzz}
 case $target in
     szdd) sources=("$src/src/platform/posix/Szdd.cpp") ;;
     pe_version) sources=("$src/src/platform/posix/PeVersion.cpp") ;;
+    ini) sources=("$src/src/platform/posix/IniFile.cpp" "$src/src/platform/Profile.cpp"
+                  "$src/src/setup_description/SetupInformation.cpp" "$src/src/paths/PathText.cpp"
+                  "$src/src/platform/posix/System_posix.cpp") ;;
+    registry) sources=("$src/src/platform/posix/RegistryStore.cpp") ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 mkdir -p "$out/corpus-$target"
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     -I"$src/src" -o "$out/$target" "$src/fuzz/${target}_fuzz.cpp" "${sources[@]}"
 
-# Seeds: the tests' generated SZDD files and PE images.
-if [ ! -f "$out/seeds/stamp" ]; then "$src/tests/data/make-generated.sh" "$out/seeds"; fi
-if [ -z "$(ls -A "$out/corpus-$target")" ]; then
-    if [ "$target" = szdd ]; then
-        for f in "$out"/seeds/lz/*_; do head -c 20000 "$f" > "$out/corpus-$target/$(basename "$f")"; done
-    else
-        cp "$out"/seeds/version/*.dll "$out/corpus-$target/"
-    fi
-fi
 cd "$out"
-"./$target" -max_total_time="$seconds" -max_len=65536 -print_final_stats=1 "corpus-$target"
+"./$target" -max_total_time="$seconds" -max_len=65536 -print_final_stats=1 "$@" \
+    "corpus-$target" "$src/fuzz/corpus/$target"

@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/wine-env.sh"
 
 packages=(
-  cmake ninja-build g++ clang libgtest-dev
+  cmake ninja-build g++ clang libclang-rt-dev libgtest-dev
   mingw-w64 g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick

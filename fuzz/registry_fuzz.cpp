@@ -1,0 +1,62 @@
+// libFuzzer target: the registry store's REGEDIT4 reader. Text it accepts
+// must come back unchanged through the store's own writer and reader, since
+// the store is saved and read again on every change.
+#include "platform/Exception.h"
+#include "platform/posix/RegistryStore.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using tarvex::platform::RegistryStore;
+
+void Require(bool condition)
+{
+    if (!condition) std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
+{
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    RegistryStore store;
+    try {
+        store = RegistryStore::Parse(text, "registry.reg");
+    } catch (const tarvex::Exception& e) {
+        Require(e.Message().rfind("Malformed registry file registry.reg, line ", 0) == 0);
+        return 0;
+    }
+
+    std::string written = store.Text();
+    RegistryStore again = RegistryStore::Parse(written, "registry.reg");
+    Require(again.Text() == written);
+    Require(again.Keys().size() == store.Keys().size());
+
+    for (const RegistryStore::Key& key : store.Keys()) {
+        Require(store.FindKey(key.path) == &key);
+        for (const RegistryStore::Value& value : key.values) {
+            const RegistryStore::Value* found = again.FindValue(key.path, value.name);
+            Require(found != nullptr && found->isString == value.isString);
+            Require(value.isString ? found->data == value.data : found->raw == value.raw);
+            std::string decoded;
+            if (!value.isString) tarvex::platform::DecodeHexString(value.raw, decoded);
+        }
+    }
+
+    // Changes the writer makes: a value under a new key below the last one,
+    // with a name and data that need quoting.
+    if (!store.Keys().empty()) {
+        std::string path = store.Keys().back().path + "\\New\\\"Sub\"";
+        std::string name(text.substr(0, 16));
+        std::string value(text.substr(text.size() / 2, 16));
+        store.SetString(path, name, value);
+        const RegistryStore::Value* set = store.FindValue(path, name);
+        Require(set != nullptr && set->isString && set->data == value);
+        RegistryStore reread = RegistryStore::Parse(store.Text(), "registry.reg");
+        const RegistryStore::Value* back = reread.FindValue(path, name);
+        Require(back != nullptr && back->data == value);
+    }
+    return 0;
+}
