@@ -1,0 +1,14 @@
+#pragma once
+// Whole files as bytes, for the authoring tools (which work on media the
+// size of a product, never on a machine being installed).
+#include <string>
+
+namespace tarvex {
+
+// The file's bytes; throws Exception "Cannot read file <path>".
+std::string ReadFileBytes(const std::string& path);
+
+// The last component of a path written with either separator.
+std::string BaseName(const std::string& path);
+
+} // namespace tarvex

@@ -1,0 +1,124 @@
+// tarvex check MEDIUM_DIR: what would go wrong with a medium, before it ships.
+#include "tools/tarvex/CheckReport.h"
+#include "tools/tarvex/Commands.h"
+#include "tools/tarvex/Json.h"
+
+#include "platform/MachineRoot.h"
+
+#include <filesystem>
+#include <random>
+
+namespace tarvex::tool {
+
+namespace {
+
+const char* SeverityName(MediumProblem::Severity severity)
+{
+    return severity == MediumProblem::Severity::Error ? "error" : "warning";
+}
+
+std::string Counted(int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+
+int RunCheck(const std::vector<std::string>& args)
+{
+    std::string medium, root;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--root" && i + 1 < args.size()) {
+#ifdef TARVEX_WIN32
+            return UsageError();
+#else
+            root = args[++i];
+#endif
+        } else if (args[i].rfind("--", 0) != 0 && medium.empty()) {
+            medium = args[i];
+        } else {
+            return UsageError();
+        }
+    }
+    if (medium.empty()) return UsageError();
+    MediumReport report;
+    try {
+        report = CheckWithDefaults(medium, root);
+    } catch (const std::exception& e) {
+        return ReportError(e.what());
+    }
+    std::fputs((json ? ReportJson(report, medium) + "\n" : ReportText(report)).c_str(), stdout);
+    return report.Count(MediumProblem::Severity::Error) ? 1 : 0;
+}
+
+#ifdef TARVEX_WIN32
+const Command kCheck("check", "check MEDIUM_DIR [--json]", RunCheck);
+#else
+const Command kCheck("check", "check MEDIUM_DIR [--json] [--root ROOT]", RunCheck);
+#endif
+
+} // namespace
+
+std::string ReportText(const MediumReport& report)
+{
+    std::string out;
+    for (const MediumProblem& p : report.problems) {
+        out += "Setup.INI";
+        if (p.line) out += ":" + std::to_string(p.line);
+        out += ": ";
+        out += SeverityName(p.severity);
+        out += ": ";
+        if (!p.section.empty()) {
+            out += "[" + p.section + "]";
+            if (!p.key.empty()) out += " " + p.key;
+            out += ": ";
+        }
+        out += p.message + "\n";
+    }
+    int errors = report.Count(MediumProblem::Severity::Error);
+    int warnings = report.Count(MediumProblem::Severity::Warning);
+    out += errors + warnings == 0 ? std::string("no problems found")
+                                  : Counted(errors, "error") + ", " + Counted(warnings, "warning");
+    return out + "\n";
+}
+
+std::string ReportJson(const MediumReport& report, const std::string& medium)
+{
+    std::string out = "{\"medium\":" + JsonString(medium);
+    out += ",\"errors\":" + std::to_string(report.Count(MediumProblem::Severity::Error));
+    out += ",\"warnings\":" + std::to_string(report.Count(MediumProblem::Severity::Warning));
+    out += ",\"expandedSize\":" + JsonNumber(report.expandedSize);
+    out += ",\"problems\":[";
+    for (std::size_t i = 0; i < report.problems.size(); ++i) {
+        const MediumProblem& p = report.problems[i];
+        if (i) out += ",";
+        out += "{\"severity\":\"" + std::string(SeverityName(p.severity)) + "\"";
+        out += ",\"code\":" + JsonString(p.code);
+        out += ",\"section\":" + (p.section.empty() ? std::string("null") : JsonString(p.section));
+        out += ",\"key\":" + (p.key.empty() ? std::string("null") : JsonString(p.key));
+        out += ",\"line\":" + (p.line ? std::to_string(p.line) : std::string("null"));
+        out += ",\"message\":" + JsonString(p.message) + "}";
+    }
+    return out + "]}";
+}
+
+MediumReport CheckWithDefaults(const std::string& medium, const std::string& root)
+{
+#ifdef TARVEX_WIN32
+    (void)root;
+    return CheckMedium(medium);
+#else
+    if (!root.empty()) {
+        platform::SetMachineRoot(root);
+        return CheckMedium(medium);
+    }
+    std::random_device random;
+    std::filesystem::path scratch =
+        std::filesystem::temp_directory_path() / ("tarvex-machine-" + std::to_string(random()));
+    platform::SetMachineRoot(scratch.string());
+    MediumReport report = CheckMedium(medium);
+    std::error_code ec;
+    std::filesystem::remove_all(scratch, ec);
+    return report;
+#endif
+}
+
+} // namespace tarvex::tool

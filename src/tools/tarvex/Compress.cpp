@@ -1,0 +1,28 @@
+// tarvex compress SRC DEST: one file into the LZ format the copy phase expands.
+#include "tools/tarvex/Commands.h"
+
+#include "authoring/FileBytes.h"
+#include "authoring/SzddCompressor.h"
+#include "platform/Files.h"
+
+namespace tarvex::tool {
+
+namespace {
+
+int RunCompress(const std::vector<std::string>& args)
+{
+    if (args.size() != 2) return UsageError();
+    try {
+        std::string data = ReadFileBytes(args[0]);
+        platform::WriteWholeFile(args[1], CompressSzdd(data, ReplacedChar(BaseName(args[0]))));
+    } catch (const std::exception& e) {
+        return ReportError(e.what());
+    }
+    return 0;
+}
+
+const Command kCompress("compress", "compress SRC DEST", RunCompress);
+
+} // namespace
+
+} // namespace tarvex::tool
