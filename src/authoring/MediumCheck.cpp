@@ -269,7 +269,8 @@ private:
             std::string key = std::to_string(i);
             if (!numbers.count(key))
                 Add(Severity::Error, "list-gap", section, key,
-                    "entry " + key + " is missing: it reads as an empty line, and the highest entry is never read");
+                    "entry " + key + " is missing: it reads as an empty line" +
+                        (section == "FILES" ? ", which stops the wizard," : "") + " and the highest entry is never read");
         }
         return ReadNumberedSection(ini_, section);
     }
