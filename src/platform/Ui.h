@@ -1,8 +1,15 @@
 #pragma once
 // The user-interface toolkit the wizard is written against: real windows on
 // win32, state only (for tests of the wizard logic) in the portable build.
+// Every control keeps its own state here; the backend mirrors it onto a
+// native window (win32) or does nothing (headless), so the wizard logic has
+// one code path.
+#include "platform/Canvas.h"
+
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarvex::platform {
 
@@ -24,28 +31,303 @@ public:
     ComApartment& operator=(const ComApartment&) = delete;
 };
 
-// A top-level dialog-style window: fixed single border, close box only,
-// centred on the screen, shown modally.
-class Form {
+constexpr Color clBlack = Rgb(0, 0, 0);
+constexpr Color clGreen = Rgb(0, 128, 0);
+constexpr Color clNavy = Rgb(0, 0, 128);
+constexpr Color clSilver = Rgb(192, 192, 192);
+constexpr Color clWindow = SystemColor(5);
+
+enum class TextAlign { Left, Center, Right };
+
+// Left, top, width, height in pixels of the parent's client area.
+struct Bounds {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+class Container;
+class Form;
+struct NativeWindow; // the backend's window of a control; none headless
+struct NativeDeleter {
+    void operator()(NativeWindow* window) const;
+};
+
+class Control {
 public:
-    Form(int clientWidth, int clientHeight);
-    ~Form();
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
+    enum class Kind {
+        Form, Notebook, Page, GroupBox, PaintBox, // containers
+        Button, SpeedButton, Label, Edit, ListBox, ProgressBar, RichMemo,
+    };
 
-    void SetCaption(const std::string& caption);
-    std::string Caption() const;
-    // Shows the window and runs its messages until it is closed; returns at
-    // once, without showing it, when a quit has been requested.
-    void ShowModal();
-    void Close();
-    void RequestQuit();
-    bool Visible() const;
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
 
-    struct Impl;
+    Kind GetKind() const { return kind_; }
+    Container* Parent() const { return parent_; }
+    Form* OwnerForm();
+    const Bounds& GetBounds() const { return bounds_; }
+
+    const std::string& Text() const { return text_; }
+    virtual void SetText(const std::string& text);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    // Visible and enabled up to the form: what a user can reach.
+    bool Showing() const;
+    bool Usable() const;
+
+    const FontSpec& Font() const { return font_; }
+    void SetFont(const FontSpec& font);
+    Color BackColor() const { return color_; }
+    void SetColor(Color color);
+
+    // A control with its own window can take the focus and has a place in
+    // its parent's tab order; labels, speed buttons and painted controls
+    // have neither.
+    bool Windowed() const;
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop);
+    int TabOrder() const;
+    void SetTabOrder(int position);
+
+    void SetFocus();
+    bool Focused() const;
+    // Redraws the control and its children at once, without waiting for
+    // the message loop (the engine runs inside a click).
+    void Repaint();
+
+    NativeWindow* Native() const { return native_.get(); }
+    // For the backend: the text the user changed in the native window.
+    void TextChangedByUser(const std::string& text);
+
+protected:
+    Control(Container* parent, Kind kind, const Bounds& bounds, const std::string& text = {});
+    // The backend's window, made once the derived part is set up.
+    void Realize();
+    virtual void Changed() {}
 
 private:
-    std::unique_ptr<Impl> impl_;
+    friend class Container;
+    Container* parent_;
+    Kind kind_;
+    Bounds bounds_;
+    std::string text_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    bool tabStop_ = false;
+    FontSpec font_;
+    Color color_ = clBtnFace;
+    std::unique_ptr<NativeWindow, NativeDeleter> native_;
 };
+
+class Container : public Control {
+public:
+    ~Container() override;
+    const std::vector<Control*>& Children() const { return children_; }
+    // Windowed children in tab order.
+    const std::vector<Control*>& TabList() const { return tabList_; }
+
+protected:
+    using Control::Control;
+
+private:
+    friend class Control;
+    void Add(Control& child);
+    void Remove(Control& child);
+    std::vector<Control*> children_;
+    std::vector<Control*> tabList_;
+};
+
+// A top-level dialog-style window: fixed single border, close box only,
+// centred on the screen, shown modally.
+class Form : public Container {
+public:
+    Form(int clientWidth, int clientHeight, const FontSpec& font = {});
+    ~Form() override;
+
+    void SetCaption(const std::string& caption) { SetText(caption); }
+    const std::string& Caption() const { return Text(); }
+    // Shows the window and runs its messages until it is closed; returns at
+    // once, without showing it, when it was closed or told to quit before.
+    void ShowModal();
+    // Ends the modal run (hides the window); also before it started.
+    void Close();
+    void RequestQuit();
+    bool Closed() const { return closed_; }
+    bool QuitRequested() const { return quit_; }
+    bool Shown() const { return shown_; }
+
+    // The control that has the focus when the window is shown.
+    void SetActiveControl(Control& control) { active_ = &control; }
+    Control* ActiveControl() const { return active_; }
+
+    // Keyboard navigation: the next reachable tab stop after current in
+    // tab order (first when current is none), and the enabled, showing
+    // button whose caption marks letter as its accelerator.
+    Control* NextTabStop(const Control* current, bool forward) const;
+    class Button* FindAccelerator(char letter) const;
+
+    // For the backend.
+    void SetShown(bool shown) { shown_ = shown; }
+    void MarkClosed() { closed_ = true; }
+
+private:
+    bool closed_ = false;
+    bool quit_ = false;
+    bool shown_ = false;
+    Control* active_ = nullptr;
+};
+
+// A page of a notebook: a plain container the size of the notebook.
+class Page : public Container {
+public:
+    Page(Container* notebook, const std::string& name);
+};
+
+// A stack of pages, one shown at a time, without tabs.
+class Notebook : public Container {
+public:
+    Notebook(Container* parent, const Bounds& bounds, int pageCount);
+    Page& GetPage(int index) { return *pages_[static_cast<std::size_t>(index)]; }
+    int PageIndex() const { return pageIndex_; }
+    void SetPageIndex(int index);
+    void SetPageNames(const std::vector<std::string>& names);
+
+private:
+    std::vector<std::unique_ptr<Page>> pages_;
+    int pageIndex_ = 0;
+};
+
+// A framed box with a caption drawn in its own caption font; its children
+// keep the font they were given.
+class GroupBox : public Container {
+public:
+    GroupBox(Container* parent, const Bounds& bounds, const std::string& caption = {});
+    const FontSpec& CaptionFont() const { return captionFont_; }
+    void SetCaptionFont(const FontSpec& font);
+
+private:
+    FontSpec captionFont_;
+};
+
+// A window the program paints itself: the hosted components draw on it
+// through a canvas. It never erases its background: the painting covers it.
+class PaintBox : public Container {
+public:
+    PaintBox(Container* parent, const Bounds& bounds);
+    std::function<void(Canvas&)> OnPaint;
+    // Paint later (with the next messages) or right now.
+    void Invalidate();
+    void PaintNow();
+};
+
+class Button : public Control {
+public:
+    Button(Container* parent, const Bounds& bounds, const std::string& caption);
+    std::function<void()> OnClick;
+    // As if pressed: runs OnClick.
+    void Click();
+
+protected:
+    Button(Container* parent, Kind kind, const Bounds& bounds, const std::string& caption);
+};
+
+// A flat button that is no tab stop; optionally a picture from the
+// resources: two square images side by side, normal and disabled.
+class SpeedButton : public Button {
+public:
+    SpeedButton(Container* parent, const Bounds& bounds, const std::string& caption,
+                const char* glyphResource = nullptr);
+    const char* GlyphResource() const { return glyph_; }
+
+private:
+    const char* glyph_;
+};
+
+class Label : public Control {
+public:
+    // With autoSize the label grows to its text: to the text's width and
+    // height, or, word-wrapped, to the height of the wrapped lines.
+    Label(Container* parent, const Bounds& bounds, const std::string& caption = {}, TextAlign align = TextAlign::Left,
+          bool wordWrap = false, bool autoSize = true);
+    TextAlign Alignment() const { return align_; }
+    bool WordWrap() const { return wordWrap_; }
+    bool AutoSize() const { return autoSize_; }
+
+private:
+    TextAlign align_;
+    bool wordWrap_;
+    bool autoSize_;
+};
+
+class Edit : public Control {
+public:
+    Edit(Container* parent, const Bounds& bounds, bool readOnly);
+    bool ReadOnly() const { return readOnly_; }
+    // Runs after every change of the text, by the program or the user.
+    std::function<void()> OnChange;
+    void SetText(const std::string& text) override;
+
+private:
+    bool readOnly_;
+};
+
+class ListBox : public Control {
+public:
+    ListBox(Container* parent, const Bounds& bounds, int itemHeight);
+    void AddLine(const std::string& line);
+    const std::vector<std::string>& Lines() const { return lines_; }
+    int ItemHeight() const { return itemHeight_; }
+
+private:
+    std::vector<std::string> lines_;
+    int itemHeight_;
+};
+
+class ProgressBar : public Control {
+public:
+    ProgressBar(Container* parent, const Bounds& bounds);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Position() const { return position_; }
+    int Step() const { return step_; }
+    void SetMax(int max);
+    void SetStep(int step) { step_ = step; }
+    // Advances by Step, never beyond Max.
+    void StepIt();
+    void SetPosition(int position);
+
+private:
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
+    int step_ = 1;
+};
+
+// A read-only text box that loads a file: rich text shown formatted unless
+// PlainText is set, any other file as plain text.
+class RichMemo : public Control {
+public:
+    RichMemo(Container* parent, const Bounds& bounds);
+    bool PlainText() const { return plainText_; }
+    void SetPlainText(bool plain) { plainText_ = plain; }
+    // Replaces the content; throws Exception("Cannot open file " + path).
+    void LoadFromFile(const std::string& path);
+    // What was loaded, as read, and whether it is shown as rich text.
+    const std::string& Content() const { return content_; }
+    bool ShowsRichText() const { return rich_; }
+
+private:
+    bool plainText_ = true;
+    std::string content_;
+    bool rich_ = false;
+};
+
+// True for content that starts as a rich-text document does.
+bool IsRichText(const std::string& content);
 
 } // namespace tarvex::platform

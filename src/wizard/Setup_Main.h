@@ -1,6 +1,11 @@
 #pragma once
-// The wizard form and the program's two message boxes.
+// The wizard form: its controls, the walk along the description's Route,
+// the checks before moving on, and the installation page.
+#include "components/BrowseFolder.h"
+#include "components/DpGrdBck.h"
+#include "components/RotateLabel.h"
 #include "engine/Installation.h"
+#include "platform/Exception.h"
 #include "platform/Ui.h"
 #include "setup_description/SetupInformation.h"
 
@@ -10,10 +15,23 @@
 
 namespace tarvex {
 
+class ESetupError : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // Modal box titled "Error" with the error icon and one OK button.
 void ShowError(const std::string& message);
 // Modal box titled "Confirm" with Yes and No; true only for Yes.
 bool Confirm(const std::string& message);
+
+// A number in the general form: up to 15 significant digits, no thousands
+// separators, whole numbers without decimals or exponent up to 15 digits.
+std::string FloatToStr(long double value, char decimalSeparator);
+
+// The text of the box shown when the destination drive is too small.
+std::string NotEnoughSpaceMessage(const std::string& root, long double totalSize, double freeSpace,
+                                  char decimalSeparator);
 
 class TfmSetup {
 public:
@@ -31,20 +49,87 @@ public:
 
     const platform::Form& Window() const { return form_; }
     const TSetupInformation* SetupInfo() const { return SetupInfo_.get(); }
-    const TInstallation* Installation() const { return Installation_.get(); }
+    TInstallation* Installation() const { return Installation_.get(); }
     std::uint16_t Step() const { return Step_; }
 
+    // Code of the page at Step: the Route character's digit value.
+    std::int16_t PageCode() const;
+
+    // The handlers of the controls.
+    void btnNextClick();
+    void btnPreviousClick();
+    void btnExitClick();
+    void sbtnDirectoryClick();
+    void edtNewChange();
+
+    // The path without the Start Menu folder's own path, for display.
+    std::string StartMenuRelative(const std::string& path) const;
+
 private:
+    platform::Form form_;
+
+public:
+    // The controls, in the order they are made.
+    platform::Notebook nbMain;
+    platform::GroupBox grpNotes;
+    platform::GroupBox grpDestination;
+    platform::Edit edtDirectory;
+    platform::Label lblDirectory;
+    platform::SpeedButton sbtnDirectory;
+    platform::Button btnPrevious;
+    platform::Button btnExit;
+    platform::Button btnNext;
+    platform::GroupBox grpSettings;
+    platform::Label Label1;
+    platform::Label lblProgramMenu;
+    platform::RichMemo memNotes;
+    TBrowseFolder bsBrowse;
+    platform::Label lblNew;
+    platform::Edit edtNew;
+    platform::GroupBox gbxInstall;
+    platform::ProgressBar pbProgress;
+    platform::Label lblFile;
+    platform::Edit edtFile;
+    platform::Label lblResult;
+
+private:
+    // The window the side bar's gradient and caption are painted on.
+    platform::PaintBox logoHost_;
+
+public:
+    TGradientBack gbLogo;
+    TRotateLabel rlblLogo;
+    platform::Label lblLicense;
+    platform::Label lblInstallHint;
+    platform::Label lblInstallLocation;
+    platform::Label lblInstallDirectory;
+    platform::Label lblInstallProgramMenu;
+    platform::ListBox lbProgress;
+    platform::SpeedButton sbtnAbout;
+
+private:
+    void CreateControls();
     void FormCreate();
     void FormDestroy();
     void SetUpEngine();
     void ShowPage();
+    void ShowLicensePage();
+    void ShowReadMePage();
+    void ShowDirectoryPage();
+    void ShowStartMenuPage();
+    void ShowSummaryPage();
+    void ShowInstallPage();
+    bool CheckDiskSpace();
+    bool DoInstall();
     void CopyFileChanged(const std::string& name);
     void StatusChanged(const std::string& text);
     void StepProgress();
 
+    // Two captionless labels of the progress box.
+    platform::Label lblProgressGap_;
+    platform::Label lblInstallProgress_;
+
     std::string setupDirectory_;
-    platform::Form form_;
     std::unique_ptr<TSetupInformation> SetupInfo_;
     std::unique_ptr<TInstallation> Installation_; // freed before SetupInfo_
     std::uint16_t Step_ = 0;

@@ -47,6 +47,7 @@ TEST_F(Startup, MissingDescriptionShowsOneErrorAndNeverTheWizard)
 TEST_F(Startup, CaptionIsTitleAndSetup)
 {
     dir.Write("Setup.INI", kDemo);
+    dir.Write("l.rtf", "{\\rtf1 Licence}");
     TfmSetup form(Directory());
     form.ShowModal();
     EXPECT_EQ(1, form.Step());

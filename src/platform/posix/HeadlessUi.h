@@ -18,9 +18,16 @@ struct HeadlessUi {
     std::vector<HeadlessMessage> messages;   // every message box, in order
     std::deque<bool> answers;                // answers for questions; empty: No
     std::vector<std::string> shownCaptions;  // captions of forms run modally
+    std::vector<const Control*> repaints;    // controls repainted at once, in order
 
     void Reset() { *this = HeadlessUi(); }
     static HeadlessUi& Instance();
 };
+
+// What a user can do: a press only reaches a button that is shown and
+// enabled, typing only an edit box that is shown, enabled and not read-only.
+// Both return whether they reached the control.
+bool Press(Button& button);
+bool Type(Edit& edit, const std::string& text);
 
 } // namespace tarvex::platform

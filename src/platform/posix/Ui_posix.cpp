@@ -1,7 +1,9 @@
-// Headless toolkit: windows hold their state, message boxes are answered
+// Headless toolkit: controls hold their state, message boxes are answered
 // from a script and recorded, so tests can drive the wizard logic.
 #include "platform/Ui.h"
+#include "platform/UiBackend.h"
 #include "platform/posix/HeadlessUi.h"
+#include "platform/posix/PosixFile.h"
 
 namespace tarvex::platform {
 
@@ -27,26 +29,49 @@ bool ShowMessageBox(const std::string& text, const std::string& title, MessageKi
 ComApartment::ComApartment() {}
 ComApartment::~ComApartment() {}
 
-struct Form::Impl {
-    std::string caption;
-    bool quit = false;
-    bool visible = false;
-};
-
-Form::Form(int, int) : impl_(std::make_unique<Impl>()) {}
-Form::~Form() = default;
-void Form::SetCaption(const std::string& caption) { impl_->caption = caption; }
-std::string Form::Caption() const { return impl_->caption; }
-void Form::ShowModal()
+bool Press(Button& button)
 {
-    if (impl_->quit) return;
-    // Nothing to pump headlessly: the window stays "shown" until closed.
-    impl_->visible = true;
-    HeadlessUi::Instance().shownCaptions.push_back(impl_->caption);
-    impl_->visible = false;
+    if (!button.Usable()) return false;
+    button.Click();
+    return true;
 }
-void Form::Close() { impl_->visible = false; }
-void Form::RequestQuit() { impl_->quit = true; }
-bool Form::Visible() const { return impl_->visible; }
+
+bool Type(Edit& edit, const std::string& text)
+{
+    if (!edit.Usable() || edit.ReadOnly()) return false;
+    edit.TextChangedByUser(text);
+    return true;
+}
+
+namespace backend {
+
+NativeWindow* Create(Control&) { return nullptr; }
+void Destroy(NativeWindow*) {}
+void Sync(Control&, Aspect) {}
+void RaiseToTop(Control&) {}
+void Focus(Control&) {}
+
+bool HasFocus(const Control& control)
+{
+    Form* form = const_cast<Control&>(control).OwnerForm();
+    return form && form->ActiveControl() == &control;
+}
+
+void Repaint(Control& control) { HeadlessUi::Instance().repaints.push_back(&control); }
+void Invalidate(Control&) {}
+void PaintNow(PaintBox&) {}
+
+void RunModal(Form& form)
+{
+    // Nothing to pump headlessly: tests drive the form's handlers directly.
+    HeadlessUi::Instance().shownCaptions.push_back(form.Caption());
+}
+
+void Close(Form& form) { form.SetShown(false); }
+void Quit(Form&) {}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) { return ReadWholeFile(HostPath(path), bytes); }
+
+} // namespace backend
 
 } // namespace tarvex::platform

@@ -1,35 +1,397 @@
+// The toolkit on real windows: standard controls for the leaves, one window
+// class of our own for the containers (form, notebook, pages, group boxes,
+// painted boxes). Tab order and accelerators are ours, not the dialog
+// manager's: the tab order of a container differs from its stacking order.
 #include "platform/Ui.h"
 
 #include "platform/Exception.h"
+#include "platform/UiBackend.h"
+#include "platform/win32/GdiCanvas.h"
+#include "platform/win32/Handles.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace tarvex::platform {
 
 namespace {
 
 constexpr char kFormClass[] = "TarvexForm";
+constexpr char kNotebookClass[] = "TarvexNotebook";
+constexpr char kPageClass[] = "TarvexPage";
+constexpr char kGroupBoxClass[] = "TarvexGroupBox";
+constexpr char kPaintBoxClass[] = "TarvexPaintBox";
+constexpr char kRichEditLibrary[] = "riched20.dll";
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kGroupCaptionIndent = 8;
 
-LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// One owner per window: destroyed when the owner goes.
+class WindowHandle {
+public:
+    explicit WindowHandle(HWND hwnd = nullptr) : hwnd_(hwnd) {}
+    ~WindowHandle()
+    {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+    WindowHandle(const WindowHandle&) = delete;
+    WindowHandle& operator=(const WindowHandle&) = delete;
+    HWND Get() const { return hwnd_; }
 
-void RegisterFormClass()
+private:
+    HWND hwnd_;
+};
+
+// A loaded module, freed when the owner goes.
+class LibraryHandle {
+public:
+    explicit LibraryHandle(const char* name) : module_(LoadLibraryA(name)) {}
+    ~LibraryHandle()
+    {
+        if (module_) FreeLibrary(module_);
+    }
+    LibraryHandle(const LibraryHandle&) = delete;
+    LibraryHandle& operator=(const LibraryHandle&) = delete;
+
+private:
+    HMODULE module_;
+};
+
+// A window's device context outside WM_PAINT.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    ~WindowDc() { ReleaseDC(hwnd_, dc_); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// BeginPaint and EndPaint.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { BeginPaint(hwnd_, &ps_); }
+    ~PaintScope() { EndPaint(hwnd_, &ps_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return ps_.hdc; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+};
+
+// Fonts are shared by every control that uses the same description and live
+// as long as the process. Namespace-scope rather than function-local: a
+// guarded local static would bring the threads library into setup.exe.
+std::vector<std::pair<FontSpec, std::unique_ptr<GdiObject>>> fonts;
+std::unique_ptr<LibraryHandle> richEditLibrary;
+
+HFONT FontFor(const FontSpec& spec)
+{
+    for (const auto& [known, font] : fonts)
+        if (known.face == spec.face && known.height == spec.height && known.bold == spec.bold &&
+            known.italic == spec.italic && known.underline == spec.underline && known.strikeOut == spec.strikeOut)
+            return static_cast<HFONT>(font->Get());
+    LOGFONTA lf = ToLogFont(spec);
+    fonts.emplace_back(spec, std::make_unique<GdiObject>(CreateFontIndirectA(&lf)));
+    return static_cast<HFONT>(fonts.back().second->Get());
+}
+
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+void RegisterClasses()
 {
     static bool registered = false;
     if (registered) return;
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = FormProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = LoadIconA(wc.hInstance, "MAINICON");
-    wc.lpszClassName = kFormClass;
-    RegisterClassExA(&wc);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (const char* name : {kFormClass, kNotebookClass, kPageClass, kGroupBoxClass, kPaintBoxClass}) {
+        WNDCLASSEXA wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = ContainerProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        if (name == kFormClass) wc.hIcon = LoadIconA(instance, "MAINICON");
+        wc.lpszClassName = name;
+        RegisterClassExA(&wc);
+    }
     registered = true;
+}
+
+} // namespace
+
+struct NativeWindow {
+    WindowHandle window;
+    std::unique_ptr<GdiObject> brush; // the background
+    std::unique_ptr<GdiObject> glyph; // a speed button's picture
+    bool settingText = false;         // our own change, not the user's
+    std::exception_ptr failure;       // a form's: what left a handler
+
+    explicit NativeWindow(HWND hwnd) : window(hwnd) {}
+    HWND Hwnd() const { return window.Get(); }
+};
+
+namespace {
+
+Control* ControlOf(HWND hwnd)
+{
+    return hwnd ? reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)) : nullptr;
+}
+
+HWND HwndOf(const Control& control) { return control.Native() ? control.Native()->Hwnd() : nullptr; }
+
+HBRUSH BrushOf(const Control& control)
+{
+    NativeWindow* native = control.Native();
+    if (!native) return GetSysColorBrush(COLOR_BTNFACE);
+    if (!native->brush) native->brush = std::make_unique<GdiObject>(CreateSolidBrush(ToColorRef(control.BackColor())));
+    return static_cast<HBRUSH>(native->brush->Get());
+}
+
+void PaintGroupBox(HWND hwnd, GroupBox& box)
+{
+    PaintScope paint(hwnd);
+    HDC dc = paint.Dc();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    Selection font(dc, FontFor(box.CaptionFont()));
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    RECT frame = client;
+    frame.top = tm.tmHeight / 2 - 1;
+    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    if (box.Text().empty()) return;
+    SetTextColor(dc, ToColorRef(box.CaptionFont().color));
+    SetBkColor(dc, ToColorRef(box.BackColor()));
+    SetBkMode(dc, OPAQUE);
+    RECT text = {kGroupCaptionIndent, 0, client.right - kGroupCaptionIndent, tm.tmHeight};
+    DrawTextA(dc, box.Text().c_str(), static_cast<int>(box.Text().size()), &text, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
+    DrawTextA(dc, box.Text().c_str(), static_cast<int>(box.Text().size()), &text, DT_LEFT | DT_SINGLELINE);
+}
+
+// Keeps what a handler throws for the end of the modal run: it must not
+// cross the system's message dispatching.
+void KeepFailure(Control& control)
+{
+    Form* form = control.OwnerForm();
+    if (form && form->Native()) form->Native()->failure = std::current_exception();
+    if (form) form->MarkClosed();
+}
+
+void OnCommand(HWND child, WORD code)
+{
+    Control* control = ControlOf(child);
+    if (!control || !control->Native()) return;
+    try {
+        switch (control->GetKind()) {
+        case Control::Kind::Button:
+        case Control::Kind::SpeedButton:
+            if (code == BN_CLICKED && IsWindowEnabled(child)) static_cast<Button*>(control)->Click();
+            break;
+        case Control::Kind::Edit:
+            if (code == EN_CHANGE && !control->Native()->settingText) {
+                std::string text(static_cast<std::size_t>(GetWindowTextLengthA(child)) + 1, '\0');
+                text.resize(static_cast<std::size_t>(GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
+                control->TextChangedByUser(text);
+            }
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        KeepFailure(*control);
+    }
+}
+
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+    Control* self = ControlOf(hwnd);
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    switch (msg) {
+    case WM_COMMAND:
+        if (lp) OnCommand(reinterpret_cast<HWND>(lp), HIWORD(wp));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN: {
+        Control* child = ControlOf(reinterpret_cast<HWND>(lp));
+        if (!child) break;
+        HDC dc = reinterpret_cast<HDC>(wp);
+        SetTextColor(dc, ToColorRef(child->Font().color));
+        SetBkColor(dc, ToColorRef(child->BackColor()));
+        return reinterpret_cast<LRESULT>(BrushOf(msg == WM_CTLCOLORBTN ? *self : *child));
+    }
+    case WM_ERASEBKGND:
+        // The painted box covers itself; answering "erased" keeps it from flickering.
+        if (self->GetKind() != Control::Kind::PaintBox) {
+            RECT r;
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wp), &r, BrushOf(*self));
+        }
+        return 1;
+    case WM_PAINT:
+        if (self->GetKind() == Control::Kind::GroupBox) {
+            PaintGroupBox(hwnd, static_cast<GroupBox&>(*self));
+            return 0;
+        }
+        if (self->GetKind() == Control::Kind::PaintBox) {
+            PaintScope paint(hwnd);
+            auto& box = static_cast<PaintBox&>(*self);
+            GdiCanvas canvas(paint.Dc());
+            if (box.OnPaint) box.OnPaint(canvas);
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE:
+        if (self->GetKind() == Control::Kind::Form) {
+            auto& form = static_cast<Form&>(*self);
+            if (LOWORD(wp) == WA_INACTIVE) {
+                Control* focused = ControlOf(GetFocus());
+                if (focused && focused->OwnerForm() == &form) form.SetActiveControl(*focused);
+            } else if (form.ActiveControl() && HwndOf(*form.ActiveControl())) {
+                ::SetFocus(HwndOf(*form.ActiveControl()));
+                return 0;
+            }
+        }
+        break;
+    case WM_CLOSE:
+        // The close box ends the modal run at once.
+        if (self->GetKind() == Control::Kind::Form) {
+            static_cast<Form&>(*self).Close();
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+struct CreateParams {
+    const char* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+CreateParams ParamsFor(const Control& control)
+{
+    constexpr DWORD kChild = WS_CHILD | WS_CLIPSIBLINGS;
+    switch (control.GetKind()) {
+    case Control::Kind::Form:
+        return {kFormClass, kFormStyle, kFormExStyle};
+    case Control::Kind::Notebook:
+        return {kNotebookClass, kChild | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case Control::Kind::Page:
+        return {kPageClass, kChild | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case Control::Kind::GroupBox:
+        return {kGroupBoxClass, kChild | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case Control::Kind::PaintBox:
+        return {kPaintBoxClass, kChild | WS_CLIPCHILDREN, 0};
+    case Control::Kind::Button:
+        return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case Control::Kind::SpeedButton: {
+        DWORD picture = static_cast<const SpeedButton&>(control).GlyphResource() ? BS_BITMAP : 0;
+        return {"BUTTON", kChild | BS_PUSHBUTTON | BS_FLAT | picture, 0};
+    }
+    case Control::Kind::Label: {
+        const auto& label = static_cast<const Label&>(control);
+        DWORD align = label.Alignment() == TextAlign::Center  ? SS_CENTER
+                      : label.Alignment() == TextAlign::Right ? SS_RIGHT
+                      : label.WordWrap()                      ? SS_LEFT
+                                                              : SS_LEFTNOWORDWRAP;
+        return {"STATIC", kChild | align, 0};
+    }
+    case Control::Kind::Edit: {
+        DWORD readOnly = static_cast<const Edit&>(control).ReadOnly() ? ES_READONLY : 0;
+        return {"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL | readOnly, WS_EX_CLIENTEDGE};
+    }
+    case Control::Kind::ListBox:
+        return {"LISTBOX", kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+    case Control::Kind::ProgressBar:
+        return {PROGRESS_CLASSA, kChild, 0};
+    case Control::Kind::RichMemo:
+        return {RICHEDIT_CLASSA,
+                kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_DISABLENOSCROLL,
+                WS_EX_CLIENTEDGE};
+    }
+    return {"STATIC", kChild, 0};
+}
+
+// Streams a string into a rich-edit control.
+struct StreamSource {
+    const std::string* bytes;
+    std::size_t offset;
+};
+
+DWORD CALLBACK StreamIn(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got)
+{
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    std::size_t left = source->bytes->size() - source->offset;
+    std::size_t n = std::min(left, static_cast<std::size_t>(wanted));
+    std::copy_n(source->bytes->data() + source->offset, n, buffer);
+    source->offset += n;
+    *got = static_cast<LONG>(n);
+    return 0;
+}
+
+// The picture's left half (the enabled image) with its transparent colour
+// (the bottom-left pixel) in the button's face colour.
+HBITMAP LoadGlyph(const char* resource)
+{
+    GdiObject sheet(LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!sheet.Get()) return nullptr;
+    BITMAP info{};
+    GetObjectA(sheet.Get(), sizeof info, &info);
+    int size = info.bmHeight;
+    WindowDc screen(nullptr);
+    HDC from = CreateCompatibleDC(screen.Get());
+    HDC to = CreateCompatibleDC(screen.Get());
+    HBITMAP glyph = CreateCompatibleBitmap(screen.Get(), size, size);
+    {
+        Selection fromSheet(from, sheet.Get());
+        Selection toGlyph(to, glyph);
+        COLORREF transparent = GetPixel(from, 0, size - 1);
+        COLORREF face = GetSysColor(COLOR_BTNFACE);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                COLORREF c = GetPixel(from, x, y);
+                SetPixel(to, x, y, c == transparent ? face : c);
+            }
+    }
+    DeleteDC(from);
+    DeleteDC(to);
+    return glyph;
+}
+
+// An automatically sized label takes the size of its text (an empty one
+// that of a blank); a word-wrapped one keeps its width.
+void FitLabel(HWND hwnd, const Label& label)
+{
+    if (!label.AutoSize()) return;
+    std::string text = label.Text().empty() ? std::string(" ") : label.Text();
+    WindowDc dc(hwnd);
+    Selection font(dc.Get(), FontFor(label.Font()));
+    RECT r = {0, 0, label.GetBounds().width, 0};
+    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (label.WordWrap() ? DT_WORDBREAK : DT_SINGLELINE);
+    DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &r, flags);
+    int width = label.WordWrap() ? label.GetBounds().width : r.right;
+    SetWindowPos(hwnd, nullptr, 0, 0, width, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace
@@ -38,6 +400,7 @@ void InitUi()
 {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
+    if (!richEditLibrary) richEditLibrary = std::make_unique<LibraryHandle>(kRichEditLibrary);
 }
 
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind)
@@ -55,92 +418,235 @@ ComApartment::ComApartment()
 
 ComApartment::~ComApartment() { CoUninitialize(); }
 
-struct Form::Impl {
-    HWND hwnd = nullptr;
-    bool quit = false;
-    bool closed = false;
+namespace backend {
 
-    ~Impl()
-    {
-        if (hwnd) DestroyWindow(hwnd);
-    }
-};
-
-namespace {
-
-LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+NativeWindow* Create(Control& control)
 {
-    auto* impl = reinterpret_cast<Form::Impl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    switch (msg) {
-    case WM_NCCREATE:
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+    RegisterClasses();
+    CreateParams params = ParamsFor(control);
+    const Bounds& b = control.GetBounds();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND hwnd = nullptr;
+    if (control.GetKind() == Control::Kind::Form) {
+        RECT r = {0, 0, b.width, b.height};
+        AdjustWindowRectEx(&r, params.style, FALSE, params.exStyle);
+        int w = r.right - r.left, h = r.bottom - r.top;
+        int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+        int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+        hwnd = CreateWindowExA(params.exStyle, params.className, control.Text().c_str(), params.style, x, y, w, h,
+                               nullptr, nullptr, instance, &control);
+    } else {
+        static int nextId = 100;
+        DWORD style = params.style | (control.Visible() ? WS_VISIBLE : 0) | (control.Enabled() ? 0 : WS_DISABLED);
+        hwnd = CreateWindowExA(params.exStyle, params.className, control.Text().c_str(), style, b.left, b.top,
+                               b.width, b.height, HwndOf(*control.Parent()), reinterpret_cast<HMENU>(nextId++),
+                               instance, &control);
+    }
+    if (!hwnd) throw Exception("Error creating window");
+    auto* native = new NativeWindow(hwnd);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
+    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.Font())), FALSE);
+    switch (control.GetKind()) {
+    case Control::Kind::SpeedButton:
+        if (const char* resource = static_cast<SpeedButton&>(control).GlyphResource()) {
+            native->glyph = std::make_unique<GdiObject>(LoadGlyph(resource));
+            if (native->glyph->Get())
+                SendMessageA(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(native->glyph->Get()));
+        }
         break;
-    case WM_CLOSE:
-        if (impl) impl->closed = true;
-        ShowWindow(hwnd, SW_HIDE);
-        return 0;
+    case Control::Kind::Label:
+        FitLabel(hwnd, static_cast<Label&>(control));
+        break;
+    case Control::Kind::ListBox:
+        SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, static_cast<ListBox&>(control).ItemHeight());
+        break;
+    case Control::Kind::RichMemo:
+        SendMessageA(hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ToColorRef(control.BackColor())));
+        break;
     default:
         break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return native;
+}
+
+void Destroy(NativeWindow* window) { delete window; }
+
+void Sync(Control& control, Aspect aspect)
+{
+    NativeWindow* native = control.Native();
+    if (!native) return;
+    HWND hwnd = native->Hwnd();
+    switch (aspect) {
+    case Aspect::Text:
+        native->settingText = true;
+        SetWindowTextA(hwnd, control.Text().c_str());
+        native->settingText = false;
+        if (control.GetKind() == Control::Kind::GroupBox) InvalidateRect(hwnd, nullptr, TRUE);
+        if (control.GetKind() == Control::Kind::Label) FitLabel(hwnd, static_cast<Label&>(control));
+        break;
+    case Aspect::Visible:
+        if (control.GetKind() != Control::Kind::Form) ShowWindow(hwnd, control.Visible() ? SW_SHOWNA : SW_HIDE);
+        break;
+    case Aspect::Enabled:
+        EnableWindow(hwnd, control.Enabled());
+        break;
+    case Aspect::Font:
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.Font())), TRUE);
+        if (control.GetKind() == Control::Kind::Label) FitLabel(hwnd, static_cast<Label&>(control));
+        break;
+    case Aspect::Color:
+        native->brush.reset();
+        if (control.GetKind() == Control::Kind::RichMemo)
+            SendMessageA(hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ToColorRef(control.BackColor())));
+        InvalidateRect(hwnd, nullptr, TRUE);
+        break;
+    case Aspect::CaptionFont:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        break;
+    case Aspect::Progress: {
+        auto& bar = static_cast<ProgressBar&>(control);
+        SendMessageA(hwnd, PBM_SETRANGE32, static_cast<WPARAM>(bar.Min()), bar.Max());
+        SendMessageA(hwnd, PBM_SETPOS, static_cast<WPARAM>(bar.Position()), 0);
+        break;
+    }
+    case Aspect::Lines: {
+        const auto& lines = static_cast<ListBox&>(control).Lines();
+        auto shown = static_cast<std::size_t>(SendMessageA(hwnd, LB_GETCOUNT, 0, 0));
+        for (std::size_t i = shown; i < lines.size(); ++i)
+            SendMessageA(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines[i].c_str()));
+        break;
+    }
+    case Aspect::Content: {
+        auto& memo = static_cast<RichMemo&>(control);
+        StreamSource source{&memo.Content(), 0};
+        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, StreamIn};
+        SendMessageA(hwnd, EM_STREAMIN, memo.ShowsRichText() ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+        break;
+    }
+    }
+}
+
+void RaiseToTop(Control& control)
+{
+    // Later controls lie above earlier ones.
+    if (control.Parent() && control.Native())
+        SetWindowPos(control.Native()->Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Focus(Control& control)
+{
+    HWND hwnd = HwndOf(control);
+    if (hwnd && IsWindowVisible(hwnd)) ::SetFocus(hwnd);
+}
+
+bool HasFocus(const Control& control) { return HwndOf(control) && GetFocus() == HwndOf(control); }
+
+void Repaint(Control& control)
+{
+    if (HWND hwnd = HwndOf(control))
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void Invalidate(Control& control)
+{
+    if (HWND hwnd = HwndOf(control)) InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void PaintNow(PaintBox& box)
+{
+    HWND hwnd = HwndOf(box);
+    if (!hwnd || !box.OnPaint) return;
+    WindowDc dc(hwnd);
+    GdiCanvas canvas(dc.Get());
+    box.OnPaint(canvas);
+}
+
+namespace {
+
+bool Belongs(HWND form, HWND hwnd) { return hwnd == form || IsChild(form, hwnd); }
+
+void MoveFocus(Form& form, bool forward)
+{
+    if (Control* next = form.NextTabStop(ControlOf(GetFocus()), forward)) next->SetFocus();
+}
+
+// Keys the form handles itself before the control sees them.
+bool HandleKey(Form& form, const MSG& msg)
+{
+    HWND hwnd = HwndOf(form);
+    if (!Belongs(hwnd, msg.hwnd)) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
+        MoveFocus(form, GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    }
+    if (msg.message == WM_SYSCHAR) {
+        if (Button* button = form.FindAccelerator(static_cast<char>(msg.wParam))) {
+            if (button->TabStop()) button->SetFocus();
+            button->Click();
+            return true;
+        }
+        return false;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+        Control* focused = ControlOf(GetFocus());
+        if (focused && focused->GetKind() == Control::Kind::Button && focused->Usable()) {
+            static_cast<Button*>(focused)->Click();
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
 
-Form::Form(int clientWidth, int clientHeight) : impl_(std::make_unique<Impl>())
+void RunModal(Form& form)
 {
-    RegisterFormClass();
-    RECT r = {0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    impl_->hwnd = CreateWindowExA(kFormExStyle, kFormClass, "", kFormStyle, x, y, w, h, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), impl_.get());
-    if (!impl_->hwnd) throw Exception("Error creating window");
-}
-
-Form::~Form() = default;
-
-void Form::SetCaption(const std::string& caption) { SetWindowTextA(impl_->hwnd, caption.c_str()); }
-
-std::string Form::Caption() const
-{
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(impl_->hwnd)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(impl_->hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-void Form::ShowModal()
-{
-    if (impl_->quit) return;
-    impl_->closed = false;
-    ShowWindow(impl_->hwnd, SW_SHOWNORMAL);
-    SetForegroundWindow(impl_->hwnd);
+    HWND hwnd = HwndOf(form);
+    NativeWindow* native = form.Native();
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    form.SetShown(true);
+    SetForegroundWindow(hwnd);
+    if (form.ActiveControl()) form.ActiveControl()->SetFocus();
     MSG msg;
-    while (!impl_->closed && !impl_->quit) {
+    while (!form.Closed() && !form.QuitRequested()) {
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
-            impl_->quit = true;
+            form.RequestQuit();
             break;
         }
-        if (!IsDialogMessageA(impl_->hwnd, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+        try {
+            if (HandleKey(form, msg)) continue;
+        } catch (...) {
+            KeepFailure(form);
+            break;
         }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
-    ShowWindow(impl_->hwnd, SW_HIDE);
+    ShowWindow(hwnd, SW_HIDE);
+    form.SetShown(false);
+    if (native->failure) std::rethrow_exception(std::exchange(native->failure, nullptr));
 }
 
-void Form::Close() { PostMessageA(impl_->hwnd, WM_CLOSE, 0, 0); }
-
-void Form::RequestQuit()
+void Close(Form& form)
 {
-    impl_->quit = true;
-    PostQuitMessage(0);
+    if (HWND hwnd = HwndOf(form)) ShowWindow(hwnd, SW_HIDE);
 }
 
-bool Form::Visible() const { return IsWindowVisible(impl_->hwnd) != FALSE; }
+void Quit(Form&) { PostQuitMessage(0); }
+
+bool ReadFileBytes(const std::string& path, std::string& bytes)
+{
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    bytes.clear();
+    char buffer[16384];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return true;
+}
+
+} // namespace backend
 
 } // namespace tarvex::platform

@@ -1,0 +1,28 @@
+#pragma once
+// What the toolkit asks of its backend: mirror a control's state onto a
+// native window. The headless backend keeps no windows and does nothing.
+// Internal to the platform layer.
+#include "platform/Ui.h"
+
+namespace tarvex::platform::backend {
+
+enum class Aspect { Text, Visible, Enabled, Font, Color, CaptionFont, Progress, Lines, Content };
+
+NativeWindow* Create(Control& control);
+void Destroy(NativeWindow* window);
+void Sync(Control& control, Aspect aspect);
+void RaiseToTop(Control& control);
+void Focus(Control& control);
+bool HasFocus(const Control& control);
+void Repaint(Control& control);
+void Invalidate(Control& control);
+void PaintNow(PaintBox& box);
+
+void RunModal(Form& form);
+void Close(Form& form);
+void Quit(Form& form);
+
+// The whole file; false when it cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+
+} // namespace tarvex::platform::backend
