@@ -1,4 +1,5 @@
 // The real setup.exe under Wine: start-up as a user sees it.
+#include "Medium.h"
 #include "WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -11,35 +12,7 @@ using namespace tarvex::e2e;
 
 namespace {
 
-std::string g_setupExe;  // the built setup.exe
-std::string g_medium;    // the laid-out demo medium
-
 constexpr DWORD kTimeout = 20000;
-
-// A copy of the medium (or of setup.exe alone) in a fresh folder.
-class MediumCopy {
-public:
-    explicit MediumCopy(bool withDescription)
-    {
-        dir_ = fs::temp_directory_path() / ("tarvex-e2e-" + std::to_string(GetTickCount()) + "-" +
-                                            std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count_));
-        fs::create_directories(dir_);
-        if (withDescription)
-            fs::copy(g_medium, dir_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        fs::copy_file(g_setupExe, dir_ / "setup.exe", fs::copy_options::overwrite_existing);
-    }
-    ~MediumCopy()
-    {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Dir() const { return dir_.string(); }
-    std::string Setup() const { return (dir_ / "setup.exe").string(); }
-
-private:
-    fs::path dir_;
-    static inline int count_ = 0;
-};
 
 TEST(StartupE2E, WithoutDescriptionOneErrorBoxThenExitZero)
 {
@@ -51,7 +24,7 @@ TEST(StartupE2E, WithoutDescriptionOneErrorBoxThenExitZero)
     Sleep(300);
     auto windows = TopWindows(setup.Id());
     ASSERT_EQ(1u, windows.size()) << "more than the error box is shown";
-    Screenshot("startup-error");
+    Screenshot("startup-error", box);
     PressButton(box, IDOK);
     DWORD code = 99;
     ASSERT_TRUE(setup.WaitExit(kTimeout, &code));
@@ -80,7 +53,7 @@ TEST(StartupE2E, WizardWindowCaptionSizeAndFrame)
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     EXPECT_NEAR(cx / 2, (frame.left + frame.right) / 2, 2);
     EXPECT_NEAR(cy / 2, (frame.top + frame.bottom) / 2, 2);
-    Screenshot("startup-wizard");
+    Screenshot("startup-wizard", form);
     PostMessageW(form, WM_CLOSE, 0, 0);
     DWORD code = 99;
     ASSERT_TRUE(setup.WaitExit(kTimeout, &code));
@@ -122,6 +95,11 @@ TEST(StartupE2E, InvalidGeneralValueShowsOnlyTheErrorBox)
 }
 
 } // namespace
+
+namespace tarvex::e2e {
+std::string g_setupExe;
+std::string g_medium;
+} // namespace tarvex::e2e
 
 int main(int argc, char** argv)
 {

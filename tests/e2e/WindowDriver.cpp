@@ -121,6 +121,51 @@ std::string MessageBoxText(HWND box)
     return {};
 }
 
+HWND FindControl(HWND top, const std::string& className, const std::string& text)
+{
+    for (HWND child : Children(top))
+        if (IsWindowVisible(child) && ClassName(child) == className && WindowText(child) == text) return child;
+    return nullptr;
+}
+
+HWND FindControlOfClass(HWND top, const std::string& className)
+{
+    for (HWND child : Children(top))
+        if (IsWindowVisible(child) && ClassName(child) == className) return child;
+    return nullptr;
+}
+
+HWND WaitControl(HWND top, const std::string& className, const std::string& text, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        if (HWND found = FindControl(top, className, text)) return found;
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::vector<std::string> ListBoxLines(HWND listBox)
+{
+    std::vector<std::string> lines;
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(listBox, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        wchar_t buf[4096] = {};
+        SendMessageTimeoutW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, nullptr);
+        lines.push_back(Narrow(buf));
+    }
+    return lines;
+}
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+HWND FindAnyWindow(const std::string& title)
+{
+    HWND hwnd = FindWindowW(nullptr, Widen(title).c_str());
+    return hwnd && IsWindowVisible(hwnd) ? hwnd : nullptr;
+}
+
 void PressButton(HWND dialog, int id)
 {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -128,10 +173,23 @@ void PressButton(HWND dialog, int id)
 
 void Screenshot(const std::string& name)
 {
+    Screenshot(name, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+void Screenshot(const std::string& name, HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    constexpr int kMargin = 8;
+    Screenshot(name, RECT{r.left - kMargin, r.top - kMargin, r.right + kMargin, r.bottom + kMargin});
+}
+
+void Screenshot(const std::string& name, RECT area)
+{
     char dir[1024] = {};
     if (GetEnvironmentVariableA("TARVEX_SHOTS", dir, sizeof dir) == 0) return;
     Sleep(300); // let the windows paint
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    int w = area.right - area.left, h = area.bottom - area.top;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
@@ -144,7 +202,7 @@ void Screenshot(const std::string& name)
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    BitBlt(mem, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
     SelectObject(mem, old);
     DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
     DWORD size = stride * static_cast<DWORD>(h);

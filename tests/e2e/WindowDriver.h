@@ -47,8 +47,24 @@ std::vector<HWND> Children(HWND parent);
 std::string MessageBoxText(HWND box);
 // Presses a dialog's button by id without blocking on the modal loop.
 void PressButton(HWND dialog, int id);
+// The first visible descendant of a window with this class and text.
+HWND FindControl(HWND top, const std::string& className, const std::string& text);
+// The first visible descendant with this class, whatever its text.
+HWND FindControlOfClass(HWND top, const std::string& className);
+// Waits until FindControl finds the control; nullptr after the timeout.
+HWND WaitControl(HWND top, const std::string& className, const std::string& text, DWORD timeoutMs);
+// Every line of a list box (wide messages).
+std::vector<std::string> ListBoxLines(HWND listBox);
+// Clicks a button as the mouse would, without waiting for what follows.
+void Click(HWND button);
+// A visible top-level window with this title, of any process.
+HWND FindAnyWindow(const std::string& title);
 // Saves the whole screen as NAME.bmp in the folder named by TARVEX_SHOTS
 // (set by the test script); does nothing when it is not set.
 void Screenshot(const std::string& name);
+// The same for a window with a small margin around it (message boxes the
+// window owns lie inside it), or for any screen area.
+void Screenshot(const std::string& name, HWND window);
+void Screenshot(const std::string& name, RECT area);
 
 } // namespace tarvex::e2e
