@@ -108,7 +108,13 @@ std::size_t CreatedFrom(std::string_view line)
 
 bool NeedsCreating(std::string_view folder) { return CreatedFrom(folder) != std::string_view::npos; }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string Quoted(std::string_view text)
+{
+    std::string out(1, '\'');
+    out.append(text);
+    out += '\'';
+    return out;
+}
 
 class Checker {
 public:

@@ -62,13 +62,21 @@ std::string ReportText(const MediumReport& report)
     std::string out;
     for (const MediumProblem& p : report.problems) {
         out += "Setup.INI";
-        if (p.line) out += ":" + std::to_string(p.line);
+        if (p.line) {
+            out += ':';
+            out += std::to_string(p.line);
+        }
         out += ": ";
         out += SeverityName(p.severity);
         out += ": ";
         if (!p.section.empty()) {
-            out += "[" + p.section + "]";
-            if (!p.key.empty()) out += " " + p.key;
+            out += '[';
+            out += p.section;
+            out += ']';
+            if (!p.key.empty()) {
+                out += ' ';
+                out += p.key;
+            }
             out += ": ";
         }
         out += p.message + "\n";
