@@ -22,6 +22,6 @@ tarvex_session_start() {
     rm -f "$fd_file"
   fi
   trap tarvex_session_end EXIT
-  wineserver -p >/dev/null 2>&1 </dev/null
+  wineserver -p >/dev/null 2>&1 </dev/null || true
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
