@@ -100,15 +100,12 @@ void TInstallation::CopyFiles()
         SourceFile = RemoveDoubleBackslashes(MediumDirectory + "\\" + item.SourceName);
         DestFile = RemoveDoubleBackslashes(GetTempDir() + "\\" + item.InstallName);
         OnCopyFile(ExtractFileName(DestFile));
-        CopyStep(false);
-        // LZCopyFile reports a failed expansion by its result; CopyStep keeps it.
-        if (!lastCopyOk_ || !platform::FileExists(DestFile))
+        if (!CopyStep(false) || !platform::FileExists(DestFile))
             throw EInstallError("Unable to uncompress or copy: " + DestFile);
         SourceFile = DestFile;
         DestFile = RemoveDoubleBackslashes(ExpandTokens(item.DestDir + "\\" + item.InstallName, *this));
         if (ConfirmOverwrite(item.AskIfOlder)) {
-            CopyStep(true);
-            if (!lastCopyOk_ || !platform::FileExists(DestFile)) throw EInstallError("Unable to copy: " + DestFile);
+            if (!CopyStep(true) || !platform::FileExists(DestFile)) throw EInstallError("Unable to copy: " + DestFile);
         } else {
             FilesLog.push_back(DestFile);
         }
@@ -117,12 +114,13 @@ void TInstallation::CopyFiles()
     }
 }
 
-void TInstallation::CopyStep(bool record)
+bool TInstallation::CopyStep(bool record)
 {
-    lastCopyOk_ = LZCopyFile(SourceFile, DestFile);
+    const bool copied = LZCopyFile(SourceFile, DestFile);
     if (record && platform::FileExists(DestFile) && !SameTextAscii(ExtractFileName(DestFile), kUninstaller))
         FilesLog.push_back(DestFile);
     CopyFileDate();
+    return copied;
 }
 
 void TInstallation::CopyFileDate()
@@ -165,7 +163,7 @@ void TInstallation::CreateRegistryEntries()
     RegisterProduct();
     for (const TRegistryItem& item : RegistryItems) {
         WriteRegistryString(item.Root, item.Path, item.Data);
-        RegistryLog.push_back(item.Root + kLogSeparator + StripTrailingBackslash(KeyPart(item.Path)));
+        RegistryLog.push_back(item.Root + kLogSeparator + StripTrailingBackslash(SplitRegistryValuePath(item.Path).Key));
     }
 }
 
@@ -209,11 +207,6 @@ std::string ChangeFileExt(const std::string& path, const std::string& extension)
     return path + extension;
 }
 
-std::string KeyPart(const std::string& path)
-{
-    std::size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
 
 void SetUpChoices(TInstallation& installation)
 {
@@ -236,10 +229,5 @@ std::string AbbreviatePath(const std::string& path)
     return path.substr(0, slashes[1] + 1) + "..." + path.substr(slashes[n - 2]);
 }
 
-std::string ExtractFileName(const std::string& path)
-{
-    std::size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
 
 } // namespace tarvex

@@ -63,13 +63,11 @@ public:
     // Creates the directories from base (exclusive) to target, recording each.
     bool CreatePath(const std::string& base, const std::string& target);
 
-    void CopyStep(bool record);
+    // False when the copy itself failed (a damaged compressed source).
+    bool CopyStep(bool record);
     void CopyFileDate();
     bool ConfirmOverwrite(bool askIfOlder);
     void AskOverwrite();
-
-private:
-    bool lastCopyOk_ = false; // the result of the last CopyStep's copy
 };
 
 // Fills the engine's choices and title from its description as the wizard
@@ -81,14 +79,9 @@ void SetUpChoices(TInstallation& installation);
 // components, "...", and its last two.
 std::string AbbreviatePath(const std::string& path);
 
-// The text after the last backslash or colon.
-std::string ExtractFileName(const std::string& path);
-
 // The path with its extension (from the last dot after the last backslash
 // or colon) replaced; appended when there is none.
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
 
-// A registry path's key: the text before its last backslash or colon.
-std::string KeyPart(const std::string& path);
 
 } // namespace tarvex

@@ -19,6 +19,12 @@ std::string ExtractFilePath(std::string_view path)
     return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut + 1));
 }
 
+std::string ExtractFileName(std::string_view path)
+{
+    std::size_t cut = path.find_last_of("\\:");
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
 std::string ExeDirectory() { return ExtractFilePath(platform::ExePath()); }
 
 std::string Trim(std::string_view text)

@@ -11,6 +11,9 @@ std::string RemoveDoubleBackslashes(std::string_view text);
 // The directory part of a path: up to and including its last backslash or colon.
 std::string ExtractFilePath(std::string_view path);
 
+// The file-name part of a path: the text after its last backslash or colon.
+std::string ExtractFileName(std::string_view path);
+
 // The directory of the running setup program, ending with a backslash.
 std::string ExeDirectory();
 

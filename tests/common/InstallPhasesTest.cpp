@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "engine/Installation.h"
+#include "paths/PathText.h"
 #include "paths/SystemFolders.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
@@ -160,14 +161,28 @@ TEST_F(Phases, LinkNamesFoldersAndLimits)
     }
 }
 
-TEST(EngineText, ChangeFileExtAndKeyPart)
+TEST_F(Phases, UninstallLogThatCannotBeCreatedEndsTheInstallation)
+{
+    Load("[FILES]\r\n1=a.txt,a.txt,1,%APPPATH,N\r\n");
+    // No DIRECTORIES line makes the product folder, so the log has nowhere to go.
+    engine->LogFileName = Product("\\Install.log");
+    try {
+        engine->SaveUninstallLog();
+        FAIL() << "a log was written into a missing folder";
+    } catch (const std::exception& e) {
+        EXPECT_EQ("Cannot create file " + Product("\\Install.log"), e.what());
+    }
+    EXPECT_FALSE(platform::DirectoryExists(Product()));
+}
+
+TEST(EngineText, ChangeFileExtAndExtractFileName)
 {
     EXPECT_EQ("C:\\G\\Demo.LNK", ChangeFileExt("C:\\G\\Demo", ".LNK"));
     EXPECT_EQ("C:\\G\\Demo 1.LNK", ChangeFileExt("C:\\G\\Demo 1.5", ".LNK"));
     EXPECT_EQ("C:\\G.d\\Demo.LNK", ChangeFileExt("C:\\G.d\\Demo", ".LNK"));
-    EXPECT_EQ("\\Software\\Demo", KeyPart("\\Software\\Demo\\."));
-    EXPECT_EQ("HKLM:Key", KeyPart("HKLM:Key:Value"));
-    EXPECT_EQ("", KeyPart("Value"));
+    EXPECT_EQ("demo.exe", ExtractFileName("C:\\Program Files\\Demo\\demo.exe"));
+    EXPECT_EQ("demo.exe", ExtractFileName("A:demo.exe"));
+    EXPECT_EQ("demo.exe", ExtractFileName("demo.exe"));
 }
 
 } // namespace

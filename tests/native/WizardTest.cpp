@@ -1,6 +1,7 @@
 // The wizard's page walk, checks and installation page, driven headlessly.
 #include "TestSupport.h"
 
+#include "paths/PathText.h"
 #include "platform/MachineRoot.h"
 #include "platform/posix/HeadlessFolderDialog.h"
 #include "platform/posix/HeadlessUi.h"

@@ -69,9 +69,8 @@ void CheckWritable(const std::string& path)
     struct stat st {};
     if (::stat(host.c_str(), &st) != 0) return;
     if (S_ISDIR(st.st_mode) || ReadOnlyFile(st)) throw EInOutError(5);
-    int fd = ::open(host.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) throw EInOutError(SystemCode(errno, host));
-    ::close(fd);
+    UniqueFd fd(::open(host.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd.Valid()) throw EInOutError(SystemCode(errno, host));
 }
 
 void PutInPlace(const std::string& temp, const std::string& dest)
@@ -86,19 +85,15 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     struct stat st {};
     if (::stat(host.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ReadOnlyFile(st)))
         throw Exception(kCannotCreate + path);
-    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw Exception(kCannotCreate + path);
+    UniqueFd fd(::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!fd.Valid()) throw Exception(kCannotCreate + path);
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ::close(fd);
-            throw EInOutError(SystemCode(n < 0 ? errno : ENOSPC, host));
-        }
+        if (n <= 0) throw EInOutError(SystemCode(n < 0 ? errno : ENOSPC, host));
         done += static_cast<std::size_t>(n);
     }
-    ::close(fd);
 }
 
 bool SetLastWriteTime(const std::string& path, const DosDateTime& local)

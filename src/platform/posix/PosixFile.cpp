@@ -8,15 +8,10 @@
 
 namespace tarvex::platform {
 
-namespace {
-struct Fd {
-    int fd;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() { if (fd >= 0) ::close(fd); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
-} // namespace
+UniqueFd::~UniqueFd()
+{
+    if (fd_ >= 0) ::close(fd_);
+}
 
 std::string HostPath(const std::string& path)
 {
@@ -30,11 +25,11 @@ std::string HostPath(const std::string& path)
 bool ReadWholeFile(const std::string& hostPath, std::string& out)
 {
     out.clear();
-    Fd f(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (f.fd < 0) return false;
+    UniqueFd f(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!f.Valid()) return false;
     char buf[65536];
     for (;;) {
-        ssize_t n = ::read(f.fd, buf, sizeof buf);
+        ssize_t n = ::read(f.Get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
             out.clear();
@@ -49,11 +44,11 @@ bool WriteFileReplacing(const std::string& hostPath, const std::string& bytes)
 {
     const std::string temp = hostPath + ".tmp" + std::to_string(::getpid());
     {
-        Fd f(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-        if (f.fd < 0) return false;
+        UniqueFd f(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+        if (!f.Valid()) return false;
         std::size_t done = 0;
         while (done < bytes.size()) {
-            ssize_t n = ::write(f.fd, bytes.data() + done, bytes.size() - done);
+            ssize_t n = ::write(f.Get(), bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 ::unlink(temp.c_str());
@@ -61,7 +56,7 @@ bool WriteFileReplacing(const std::string& hostPath, const std::string& bytes)
             }
             done += static_cast<std::size_t>(n);
         }
-        if (::fsync(f.fd) != 0) {
+        if (::fsync(f.Get()) != 0) {
             ::unlink(temp.c_str());
             return false;
         }

@@ -4,6 +4,20 @@
 
 namespace tarvex::platform {
 
+// A file descriptor, closed when its owner goes.
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : fd_(fd) {}
+    ~UniqueFd();
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    bool Valid() const { return fd_ >= 0; }
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 // The host path for a path the program uses. A drive path (C:\Program
 // Files\x.exe) lies under the machine root, its components matched without
 // regard to case; other paths pass unchanged except that backslashes

@@ -3,6 +3,7 @@
 
 #include "engine/FileInfo.h"
 #include "engine/Installation.h"
+#include "paths/PathText.h"
 #include "platform/MachineRoot.h"
 #include "platform/System.h"
 #include "platform/Ui.h"
