@@ -10,6 +10,9 @@ std::string ExePath();
 // The user's decimal separator for numbers.
 char DecimalSeparator();
 
+// The user's date separator.
+char DateSeparator();
+
 // Whether standard output (1) or standard error (2) is a terminal.
 bool IsTerminal(int stream);
 

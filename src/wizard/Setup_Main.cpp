@@ -4,6 +4,7 @@
 #include "paths/PathTokens.h"
 #include "paths/SystemFolders.h"
 #include "platform/System.h"
+#include "wizard/ovr_form.h"
 
 #include <cmath>
 #include <cstdio>
@@ -274,8 +275,13 @@ void TfmSetup::SetUpEngine()
     Installation_->OnCopyFile = [this](const std::string& name) { CopyFileChanged(name); };
     Installation_->OnStatus = [this](const std::string& text) { StatusChanged(text); };
     Installation_->OnStep = [this] { StepProgress(); };
-    // Until the overwrite question has its dialog, a newer file is replaced.
-    Installation_->OnAskOverwrite = [](const std::string&, const std::string&) { return TOverwriteMode::omYes; };
+    Installation_->OnAskOverwrite = [](const std::string& installFile, const std::string& existingFile) {
+        TfmOverWrite dialog(platform::DateSeparator());
+        dialog.SetInstallFile(installFile);
+        dialog.SetExistingFile(existingFile);
+        dialog.ShowModal();
+        return dialog.Answer();
+    };
     SetUpChoices(*Installation_);
 }
 

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "paths/PathText.h"
+#include "platform/Files.h"
 #include "platform/MachineRoot.h"
 #include "platform/posix/HeadlessFolderDialog.h"
 #include "platform/posix/HeadlessUi.h"
@@ -164,6 +165,59 @@ TEST_F(Wizard, InstallPageFollowsTheEngineStepByStep)
     // The progress box is repainted at once on every status line and every file.
     const auto& repaints = HeadlessUi::Instance().repaints;
     EXPECT_EQ(7, std::count(repaints.begin(), repaints.end(), &w.gbxInstall));
+}
+
+TEST_F(Wizard, OlderFilesAskThroughTheOverwriteDialog)
+{
+    SetFreeSpace("1000000");
+    std::string files;
+    int index = 0;
+    for (std::string name : {"a", "b", "c", "d"}) {
+        Medium(name + ".txt", "new " + name);
+        std::string existing = "C:\\Program Files\\Demo\\" + name + ".txt";
+        std::filesystem::create_directories(test::HostFile(existing).parent_path());
+        dir.Write("root/drive_c/Program Files/Demo/" + name + ".txt", "old " + name);
+        ASSERT_TRUE(platform::SetLastWriteTime(existing, {static_cast<std::uint16_t>((2099 - 1980) << 9 | 1 << 5 | 1), 0}));
+        files += std::to_string(++index) + "=" + name + ".txt," + name + ".txt,1,%APPPATH,Y\n";
+    }
+    auto& ui = HeadlessUi::Instance();
+    std::vector<std::string> shown;
+    // No for a, the close box for b (which answers Yes), Yes to All for c; d is not asked.
+    auto answer = [&](int which) {
+        return [&, which](platform::Form& form) {
+            const auto& controls = form.Children();
+            std::string texts;
+            for (const platform::Control* c : controls) texts += c->Text() + "|";
+            shown.push_back(texts);
+            if (which < 0) {
+                form.Close();
+                return;
+            }
+            for (platform::Control* c : controls) {
+                bool wanted = c->GetKind() == platform::Control::Kind::Button &&
+                              c->Text() == (which == 1 ? "&No" : "Yes to &All");
+                if (wanted) {
+                    EXPECT_TRUE(Press(static_cast<platform::Button&>(*c)));
+                }
+            }
+        };
+    };
+    ui.modalScripts = {answer(1), answer(-1), answer(2)};
+    WriteSetup({{"Route", "5"}, {"TotalSize", "10"}}, files);
+    auto wizard = Start();
+    ASSERT_EQ(3u, shown.size());
+    EXPECT_EQ(std::vector<std::string>(3, "The file being installed is older than an existing file"), ui.shownCaptions);
+    EXPECT_NE(std::string::npos, shown[0].find("a.txt|")) << shown[0];
+    EXPECT_NE(std::string::npos, shown[0].find("01/01/2099|")) << shown[0];
+    EXPECT_NE(std::string::npos, shown[2].find("c.txt|")) << shown[2];
+    auto installed = [&](const std::string& name) {
+        return test::ReadBytes(dir.Path() / "root/drive_c/Program Files/Demo" / (name + ".txt"));
+    };
+    EXPECT_EQ("old a", installed("a"));
+    EXPECT_EQ("new b", installed("b"));
+    EXPECT_EQ("new c", installed("c"));
+    EXPECT_EQ("new d", installed("d"));
+    EXPECT_EQ("Demo has been successfully installed.", wizard->lblResult.Text());
 }
 
 TEST_F(Wizard, RouteStartingOnTheDestinationPageShowsTheDescriptionsChoices)

@@ -3,6 +3,7 @@
 #include "platform/Ui.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct HeadlessUi {
     std::deque<bool> answers;                // answers for questions; empty: No
     std::vector<std::string> shownCaptions;  // captions of forms run modally
     std::vector<const Control*> repaints;    // controls repainted at once, in order
+    // What the user does in each form run modally, in order: the script
+    // gets the form while it is shown. None left: the form just returns.
+    std::deque<std::function<void(Form&)>> modalScripts;
 
     void Reset() { *this = HeadlessUi(); }
     static HeadlessUi& Instance();

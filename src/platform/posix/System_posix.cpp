@@ -14,6 +14,8 @@ std::string ExePath()
 
 char DecimalSeparator() { return '.'; }
 
+char DateSeparator() { return '/'; }
+
 void SetBinaryStdio() {}
 
 bool IsTerminal(int stream) { return ::isatty(stream) == 1; }

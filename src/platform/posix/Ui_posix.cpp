@@ -63,8 +63,15 @@ void PaintNow(PaintBox&) {}
 
 void RunModal(Form& form)
 {
-    // Nothing to pump headlessly: tests drive the form's handlers directly.
-    HeadlessUi::Instance().shownCaptions.push_back(form.Caption());
+    // Nothing to pump headlessly: a test's script acts while the form is up.
+    auto& ui = HeadlessUi::Instance();
+    ui.shownCaptions.push_back(form.Caption());
+    if (ui.modalScripts.empty()) return;
+    auto script = std::move(ui.modalScripts.front());
+    ui.modalScripts.pop_front();
+    form.SetShown(true);
+    script(form);
+    form.SetShown(false);
 }
 
 void Close(Form& form) { form.SetShown(false); }

@@ -27,6 +27,13 @@ char DecimalSeparator()
     return '.';
 }
 
+char DateSeparator()
+{
+    char sep[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, sep, sizeof sep) > 1) return sep[0];
+    return '/';
+}
+
 bool IsTerminal(int stream) { return _isatty(stream) != 0; }
 
 void SetBinaryStdio()

@@ -597,12 +597,41 @@ bool HandleKey(Form& form, const MSG& msg)
     return false;
 }
 
+// While a form runs modally the thread's other windows take no input, as
+// a modal dialog over the wizard must not let its buttons be pressed.
+class OtherWindowsDisabled {
+public:
+    explicit OtherWindowsDisabled(HWND modal) : modal_(modal)
+    {
+        EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
+        for (HWND hwnd : disabled_) EnableWindow(hwnd, FALSE);
+    }
+    ~OtherWindowsDisabled()
+    {
+        for (HWND hwnd : disabled_) EnableWindow(hwnd, TRUE);
+    }
+    OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
+    OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
+
+private:
+    static BOOL CALLBACK Collect(HWND hwnd, LPARAM self)
+    {
+        auto* scope = reinterpret_cast<OtherWindowsDisabled*>(self);
+        if (hwnd != scope->modal_ && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+            scope->disabled_.push_back(hwnd);
+        return TRUE;
+    }
+    HWND modal_;
+    std::vector<HWND> disabled_;
+};
+
 } // namespace
 
 void RunModal(Form& form)
 {
     HWND hwnd = HwndOf(form);
     NativeWindow* native = form.Native();
+    OtherWindowsDisabled others(hwnd);
     ShowWindow(hwnd, SW_SHOWNORMAL);
     form.SetShown(true);
     SetForegroundWindow(hwnd);
