@@ -420,6 +420,12 @@ std::string TfmSetup::StartMenuRelative(const std::string& path) const
 
 void TfmSetup::btnNextClick()
 {
+    // Finish shown before this click (a Route that starts with the installation):
+    // there is no next page to walk to, only the end.
+    if (btnNext.Text() == kFinish) {
+        form_.Close();
+        return;
+    }
     if (PageCode() == pcDirectory) {
         bool enough = true;
         try {

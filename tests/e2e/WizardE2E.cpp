@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using namespace tarvex::e2e;
@@ -63,6 +64,52 @@ struct Wizard {
 std::string Unique(const std::string& stem)
 {
     return stem + " " + std::to_string(GetTickCount()) + "-" + std::to_string(GetCurrentProcessId());
+}
+
+// "dd/mm/yyyy" of a file's last write in local time, with the user's date separator.
+std::string ShownDate(const fs::path& file)
+{
+    HANDLE h = CreateFileW(file.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME written{}, local{};
+    SYSTEMTIME t{};
+    bool ok = h != INVALID_HANDLE_VALUE && GetFileTime(h, nullptr, nullptr, &written);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (!ok || !FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &t)) return "unreadable";
+    char sep[8] = "/";
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, sep, sizeof sep);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u%c%02u%c%04u", t.wDay, sep[0], t.wMonth, sep[0], t.wYear);
+    return text;
+}
+
+// A file with the given content, last written on 1 January of year at noon, local time.
+void WriteDatedFile(const fs::path& file, const std::string& bytes, WORD year)
+{
+    fs::create_directories(file.parent_path());
+    std::FILE* out = _wfopen(file.wstring().c_str(), L"wb");
+    ASSERT_NE(nullptr, out);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    SYSTEMTIME t{};
+    t.wYear = year;
+    t.wMonth = 1;
+    t.wDay = 1;
+    t.wHour = 12;
+    FILETIME local{}, utc{};
+    ASSERT_TRUE(SystemTimeToFileTime(&t, &local) && LocalFileTimeToFileTime(&local, &utc));
+    HANDLE h = CreateFileW(file.wstring().c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    SetFileTime(h, nullptr, nullptr, &utc);
+    CloseHandle(h);
+}
+
+// Every static text of a window, in Z order.
+std::vector<std::string> StaticTexts(HWND window)
+{
+    std::vector<std::string> texts;
+    for (HWND child : Children(window))
+        if (ClassName(child) == "Static") texts.push_back(WindowText(child));
+    return texts;
 }
 
 TEST(WizardE2E, WalksEveryPageInstallsAndRunsTheProduct)
@@ -128,8 +175,35 @@ TEST(WizardE2E, WalksEveryPageInstallsAndRunsTheProduct)
                                 "Click Next to begin installation."));
     Screenshot("wizard-5-summary", form);
 
-    // Installation, then the run question.
+    // A newer demo.exe is already there: the copy phase asks.
+    const fs::path product = fs::path(directory) / folder;
+    WriteDatedFile(product / "demo.exe", "newer", 2099);
+
+    // Installation, the overwrite question, then the run question.
     Click(w.next);
+    HWND overwrite = WaitWindow(setup.Id(), "The file being installed is older than an existing file", kTimeout);
+    ASSERT_NE(nullptr, overwrite);
+    RECT client{};
+    GetClientRect(overwrite, &client);
+    EXPECT_EQ(350, client.right);
+    EXPECT_EQ(215, client.bottom);
+    EXPECT_FALSE(IsWindowEnabled(form)) << "the wizard takes no input under the question";
+    const std::vector<std::string> texts = StaticTexts(overwrite);
+    EXPECT_EQ(2, std::count(texts.begin(), texts.end(), "demo.exe"));
+    EXPECT_EQ(1, std::count(texts.begin(), texts.end(), ShownDate(fs::path(medium.Dir()) / "demo.ex_")));
+    EXPECT_EQ(1, std::count(texts.begin(), texts.end(), ShownDate(product / "demo.exe")));
+    EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "Overwrite:"));
+    HWND yes = FindControl(overwrite, "Button", "&Yes");
+    ASSERT_NE(nullptr, yes);
+    for (const char* caption : {"&No", "Yes to &All", "N&o To All"})
+        EXPECT_NE(nullptr, FindControl(overwrite, "Button", caption)) << caption;
+    Screenshot("overwrite-question", overwrite);
+    // Escape is no answer; Enter on the focused Yes is.
+    PostMessageW(yes, WM_KEYDOWN, VK_ESCAPE, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(overwrite)) << "Escape closed the question";
+    PostMessageW(yes, WM_KEYDOWN, VK_RETURN, 0);
+
     HWND question = WaitWindow(setup.Id(), "Confirm", kTimeout);
     ASSERT_NE(nullptr, question);
     EXPECT_EQ("Do you want to run Tarvex Demo now", MessageBoxText(question));
@@ -163,10 +237,59 @@ TEST(WizardE2E, WalksEveryPageInstallsAndRunsTheProduct)
     ASSERT_TRUE(setup.WaitExit(kTimeout, &code));
     EXPECT_EQ(0u, code);
 
-    const fs::path product = fs::path(directory) / folder;
     for (const char* file : {"demo.exe", "ridsetup.exe", "docs\\manual.txt", "Install.log"})
         EXPECT_TRUE(fs::exists(product / file)) << (product / file).string();
     EXPECT_GT(fs::file_size(product / "demo.exe"), 1000u) << "expanded, not the compressed image";
+}
+
+// Installs straight away over a newer demo.exe and answers the question as given.
+std::string InstallOverNewerFile(const std::function<void(HWND question)>& answer)
+{
+    MediumCopy medium(true);
+    const std::string folder = Unique("Tarvex Overwrite");
+    medium.SetValue("NewDirectory", folder);
+    medium.SetValue("NewMenu", folder);
+    medium.SetValue("Route", "5");
+    char programFiles[MAX_PATH] = {};
+    ExpandEnvironmentStringsA("%ProgramFiles%", programFiles, MAX_PATH);
+    const fs::path existing = fs::path(programFiles) / folder / "demo.exe";
+    WriteDatedFile(existing, "newer", 2099);
+    Process setup(medium.Setup(), medium.Dir());
+    HWND overwrite = WaitWindow(setup.Id(), "The file being installed is older than an existing file", kTimeout);
+    if (!overwrite) return "no question";
+    answer(overwrite);
+    HWND run = WaitWindow(setup.Id(), "Confirm", kTimeout);
+    if (!run) return "no run question";
+    std::string question = MessageBoxText(run);
+    PressButton(run, IDNO);
+    // Not running it leaves the finished wizard up.
+    HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
+    if (!form) return "no wizard after the run question";
+    HWND finish = WaitControl(form, "Button", "&Finish", kTimeout);
+    if (!finish) return "no Finish button";
+    Click(finish);
+    DWORD code = 99;
+    if (!setup.WaitExit(kTimeout, &code)) {
+        std::string windows;
+        for (const WindowInfo& info : TopWindows(setup.Id())) windows += " [" + info.title + "]";
+        return "setup still runs after \"" + question + "\":" + windows;
+    }
+    if (code != 0) return "setup ended with " + std::to_string(code);
+    std::FILE* in = _wfopen(existing.wstring().c_str(), L"rb");
+    if (!in) return "demo.exe is gone";
+    char head[8] = {};
+    std::size_t got = std::fread(head, 1, sizeof head, in);
+    std::fclose(in);
+    std::error_code ec;
+    fs::remove_all(existing.parent_path(), ec);
+    return std::string(head, got);
+}
+
+TEST(WizardE2E, OverwriteQuestionNoKeepsTheFileAndTheCloseBoxReplacesIt)
+{
+    EXPECT_EQ("newer", InstallOverNewerFile([](HWND question) { Click(FindControl(question, "Button", "&No")); }));
+    // The installed image starts as a program does.
+    EXPECT_EQ("MZ", InstallOverNewerFile([](HWND question) { PostMessageW(question, WM_CLOSE, 0, 0); }).substr(0, 2));
 }
 
 TEST(WizardE2E, TooLittleSpaceKeepsTheDestinationPage)

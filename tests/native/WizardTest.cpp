@@ -411,6 +411,20 @@ TEST_F(Wizard, RunQuestionComesAfterSuccessAndEitherAnswerCloses)
     }
 }
 
+TEST_F(Wizard, FinishAfterAnInstallationAtStartClosesWithoutAnError)
+{
+    SetFreeSpace("1000000");
+    WriteSetup({{"Route", "5"}, {"Run", "%APPPATH\\a.txt"}, {"Run Description", "Demo now"}});
+    HeadlessUi::Instance().answers = {false};
+    auto w = Start();
+    ASSERT_EQ(1u, Messages().size()) << "the run question";
+    EXPECT_FALSE(w->Window().Closed());
+    EXPECT_EQ("&Finish", w->btnNext.Text());
+    ASSERT_TRUE(Press(w->btnNext));
+    EXPECT_TRUE(w->Window().Closed());
+    EXPECT_EQ(1u, Messages().size()) << Messages().back().text;
+}
+
 TEST_F(Wizard, FailedInstallationKeepsTheWindowWithTheErrorText)
 {
     SetFreeSpace("1000000");
