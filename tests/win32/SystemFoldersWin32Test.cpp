@@ -7,6 +7,7 @@
 
 #include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
+#include "platform/System.h"
 
 #include <chrono>
 #include <filesystem>
@@ -119,4 +120,16 @@ TEST_F(Win32Machine, RunProgramPassesALongCommandLineWhole)
         got = s.str();
     }
     EXPECT_EQ(text + "\r\n", got);
+}
+
+// The user's own date separator reaches the program (and so the overwrite question's dates).
+TEST(Win32Settings, DateSeparatorFollowsTheUsersSetting)
+{
+    char saved[8] = {};
+    ASSERT_GT(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, saved, sizeof saved), 0);
+    ASSERT_TRUE(SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, "."));
+    char dotted = tarvex::platform::DateSeparator();
+    SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, saved);
+    EXPECT_EQ('.', dotted);
+    EXPECT_EQ(saved[0], tarvex::platform::DateSeparator());
 }
