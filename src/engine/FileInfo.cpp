@@ -4,7 +4,7 @@
 #include "platform/System.h"
 #include "platform/VersionResource.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace tarvex {
 
@@ -20,12 +20,31 @@ int DaysInMonth(int year, int month)
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
+// printf's "%0*d" without printf, whose float code setup.exe cannot afford:
+// the sign, then zeros up to the width.
+std::string ZeroPadded(int value, int width)
+{
+    std::string digits;
+    auto magnitude = static_cast<unsigned>(value);
+    if (value < 0) magnitude = 0u - magnitude;
+    do {
+        digits.insert(digits.begin(), static_cast<char>('0' + magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude);
+    const int sign = value < 0 ? 1 : 0;
+    const int padding = std::max(0, width - sign - static_cast<int>(digits.size()));
+    return std::string(sign, '-') + std::string(static_cast<std::size_t>(padding), '0') + digits;
+}
+
 } // namespace
 
 std::string FormatDate(const TDateTime& date, char separator)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d%c%02d%c%04d", date.Day, separator, date.Month, separator, date.Year);
+    std::string text = ZeroPadded(date.Day, 2);
+    text += separator;
+    text += ZeroPadded(date.Month, 2);
+    text += separator;
+    text += ZeroPadded(date.Year, 4);
     return text;
 }
 

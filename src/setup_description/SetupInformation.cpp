@@ -4,10 +4,8 @@
 #include "platform/Ascii.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
+#include "setup_description/DecimalText.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 #include <unordered_map>
 
 namespace tarvex {
@@ -73,10 +71,9 @@ long double StrToFloat(const std::string& text, char decimalSeparator)
         if (expDigits == 0) return fail();
     }
     if (i != s.size()) return fail();
-    errno = 0;
-    long double value = std::strtold(plain.c_str(), nullptr);
-    if (!std::isfinite(value)) return fail();
-    return value;
+    const std::optional<long double> value = ParseDecimal(plain);
+    if (!value) return fail();
+    return *value;
 }
 
 std::int32_t StrToInt(const std::string& text)

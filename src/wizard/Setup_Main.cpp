@@ -4,10 +4,10 @@
 #include "paths/PathTokens.h"
 #include "paths/SystemFolders.h"
 #include "platform/System.h"
+#include "setup_description/DecimalText.h"
 #include "wizard/ovr_form.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace tarvex {
@@ -101,13 +101,11 @@ std::string FloatToStr(long double value, char decimalSeparator)
     constexpr int kPrecision = 15;
     if (value == 0 || !std::isfinite(static_cast<double>(value))) return "0";
     // The 15 significant digits and the decimal exponent of the first one.
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.*e", kPrecision - 1, static_cast<double>(std::fabs(value)));
-    std::string digits;
-    const char* p = buffer;
-    for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') digits += *p;
-    int exponent = *p == 'e' ? std::atoi(p + 1) : 0;
+    const double magnitude = static_cast<double>(std::fabs(value));
+    SignificantDigits rounded{std::string(kPrecision, '0'), 0};
+    if (magnitude != 0) rounded = RoundToSignificant(magnitude, kPrecision);
+    std::string& digits = rounded.digits;
+    const int exponent = rounded.exponent;
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
     std::string text = value < 0 ? "-" : "";

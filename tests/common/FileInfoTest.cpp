@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 
@@ -63,6 +65,17 @@ TEST(FileDate, DosDateAndTimeConvert)
         {static_cast<std::uint16_t>(18 << 9 | 1 << 5 | 1), 30},         // second 60
     };
     for (const Bad& b : bad) EXPECT_THROW(DosToDateTime({b.date, b.time}), Exception) << b.date << " " << b.time;
+}
+
+TEST(FileDate, FormatPadsLikePrintf)
+{
+    // Any field value, as "%02d%c%02d%c%04d" writes it: sign first, zeros to the width.
+    for (int v : {0, 1, 9, 10, 99, 100, 1998, 12345, -1, -5, -10, -999, -1000, INT_MAX, INT_MIN}) {
+        const TDateTime date{v, v, v};
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%02d%c%02d%c%04d", v, '-', v, '-', v);
+        EXPECT_EQ(expected, FormatDate(date, '-')) << v;
+    }
 }
 
 TEST(FileDate, ModifiedCarriesTwoSecondResolution)
