@@ -7,4 +7,8 @@ namespace tarvex::platform {
 // Milliseconds since an arbitrary start, 32 bits, wrapping (timeGetTime).
 std::uint32_t MillisecondClock();
 
+// Lets the calling thread sleep for about ms milliseconds (SleepEx, not
+// alertable).
+void SleepMilliseconds(std::uint32_t ms);
+
 } // namespace tarvex::platform

@@ -20,4 +20,9 @@ double DiskFreeBytes(const std::string& rootDirectory);
 // to start is ignored.
 void StartProgram(const std::string& commandLine, int showCommand);
 
+// Asks the shell to open a document, folder, web or mail address with its
+// associated program, owned by the desktop and shown normally; a failure is
+// ignored.
+void OpenDocument(const std::string& target);
+
 } // namespace tarvex::platform

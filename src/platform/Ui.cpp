@@ -16,8 +16,12 @@ namespace {
 bool IsContainerKind(Control::Kind kind)
 {
     return kind == Control::Kind::Form || kind == Control::Kind::Notebook || kind == Control::Kind::Page ||
-           kind == Control::Kind::GroupBox || kind == Control::Kind::PaintBox;
+           kind == Control::Kind::GroupBox || kind == Control::Kind::PaintBox || kind == Control::Kind::Panel;
 }
+
+// Resource names of the screen's cursors; a plain array keeps setup.exe
+// free of guarded statics.
+const char* screenCursors[kCursorSlots] = {};
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -57,9 +61,47 @@ Button* FindButton(const Container& container, char letter)
     return nullptr;
 }
 
+Button* FindDefault(const Container& container)
+{
+    for (Control* child : container.Children()) {
+        if (!child->Visible() || !child->Enabled()) continue;
+        if (IsContainerKind(child->GetKind())) {
+            if (Button* found = FindDefault(static_cast<const Container&>(*child))) return found;
+        } else if (child->GetKind() == Control::Kind::Button && static_cast<Button*>(child)->Default()) {
+            return static_cast<Button*>(child);
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 bool IsRichText(const std::string& content) { return content.rfind("{\\rtf", 0) == 0; }
+
+void SetScreenCursor(int slot, const char* resource)
+{
+    if (slot <= 0 || slot >= kCursorSlots) return;
+    screenCursors[slot] = resource;
+    backend::LoadScreenCursor(slot, resource);
+}
+
+const char* ScreenCursor(int slot) { return slot > 0 && slot < kCursorSlots ? screenCursors[slot] : nullptr; }
+
+// ---- PopupMenu ----
+
+void PopupMenu::Add(const std::string& caption, std::function<void()> onClick)
+{
+    items_.push_back({caption, std::move(onClick)});
+}
+
+void PopupMenu::Popup(int screenX, int screenY)
+{
+    int chosen = backend::TrackPopup(*this, screenX, screenY);
+    if (chosen < 0 || chosen >= static_cast<int>(items_.size())) return;
+    // A copy: the action may change the menu.
+    auto action = items_[static_cast<std::size_t>(chosen)].OnClick;
+    if (action) action();
+}
 
 // ---- Control ----
 
@@ -94,6 +136,72 @@ Control::~Control()
 {
     native_.reset();
     if (parent_) parent_->Remove(*this);
+}
+
+void Control::SetPosition(int left, int top)
+{
+    bounds_.left = left;
+    bounds_.top = top;
+    backend::Sync(*this, backend::Aspect::Position);
+}
+
+void Control::SetParent(Container& parent)
+{
+    if (parent_ == &parent) return;
+    if (parent_) parent_->Remove(*this);
+    parent_ = &parent;
+    parent_->Add(*this);
+    backend::Reparent(*this);
+}
+
+// Handlers are called through copies: one may replace itself (a form's
+// click handler that clears the form's click handler).
+void Control::Click()
+{
+    if (auto handler = OnClick) handler();
+}
+
+void Control::DblClick()
+{
+    if (auto handler = OnDblClick) handler();
+}
+
+void Control::MouseDown(MouseButton button, int x, int y)
+{
+    if (auto handler = OnMouseDown) handler(button, x, y);
+}
+
+void Control::MouseUp(MouseButton button, int x, int y)
+{
+    if (auto handler = OnMouseUp) handler(button, x, y);
+}
+
+void Control::MousePressed(MouseButton button, int x, int y)
+{
+    if (button == MouseButton::Left) leftPressed_ = true;
+    MouseDown(button, x, y);
+}
+
+void Control::MouseReleased(MouseButton button, int x, int y, bool inside)
+{
+    if (button == MouseButton::Left) {
+        bool clicked = leftPressed_ && inside;
+        leftPressed_ = false;
+        if (clicked) Click();
+    }
+    MouseUp(button, x, y);
+}
+
+void Control::MouseDoubleClicked(int x, int y)
+{
+    leftPressed_ = false;
+    DblClick();
+    MouseDown(MouseButton::Left, x, y);
+}
+
+void Control::ContextMenuRequested(int screenX, int screenY)
+{
+    if (contextMenu_) contextMenu_->Popup(screenX, screenY);
 }
 
 void Control::Realize()
@@ -167,7 +275,7 @@ void Control::SetColor(Color color)
 
 bool Control::Windowed() const
 {
-    return kind_ != Kind::Label && kind_ != Kind::PaintBox && kind_ != Kind::SpeedButton;
+    return kind_ != Kind::Label && kind_ != Kind::PaintBox && kind_ != Kind::SpeedButton && kind_ != Kind::Image;
 }
 
 void Control::SetTabStop(bool tabStop) { tabStop_ = tabStop; }
@@ -216,8 +324,8 @@ void Container::Remove(Control& child)
 
 // ---- Form ----
 
-Form::Form(int clientWidth, int clientHeight, const FontSpec& font)
-    : Container(nullptr, Kind::Form, {0, 0, clientWidth, clientHeight})
+Form::Form(int clientWidth, int clientHeight, const FontSpec& font, FormBorder border)
+    : Container(nullptr, Kind::Form, {0, 0, clientWidth, clientHeight}), border_(border)
 {
     SetVisible(false);
     SetFont(font);
@@ -257,6 +365,10 @@ Control* Form::NextTabStop(const Control* current, bool forward) const
 }
 
 Button* Form::FindAccelerator(char letter) const { return FindButton(*this, UpperAscii(letter)); }
+
+Button* Form::DefaultButton() const { return FindDefault(*this); }
+
+Size Form::WindowSize() const { return backend::WindowSize(*this); }
 
 // ---- Notebook and its pages ----
 
@@ -300,6 +412,12 @@ void GroupBox::SetCaptionFont(const FontSpec& font)
 
 PaintBox::PaintBox(Container* parent, const Bounds& bounds) : Container(parent, Kind::PaintBox, bounds) { Realize(); }
 
+Panel::Panel(Container* parent, const Bounds& bounds, Bevel inner, Bevel outer)
+    : Container(parent, Kind::Panel, bounds), inner_(inner), outer_(outer)
+{
+    Realize();
+}
+
 void PaintBox::Invalidate() { backend::Invalidate(*this); }
 
 void PaintBox::PaintNow() { backend::PaintNow(*this); }
@@ -317,9 +435,10 @@ Button::Button(Container* parent, Kind kind, const Bounds& bounds, const std::st
 {
 }
 
-void Button::Click()
+void Button::SetDefault(bool isDefault)
 {
-    if (OnClick) OnClick();
+    default_ = isDefault;
+    backend::Sync(*this, backend::Aspect::Default);
 }
 
 SpeedButton::SpeedButton(Container* parent, const Bounds& bounds, const std::string& caption,
@@ -334,6 +453,17 @@ Label::Label(Container* parent, const Bounds& bounds, const std::string& caption
     : Control(parent, Kind::Label, bounds, caption), align_(align), wordWrap_(wordWrap), autoSize_(autoSize)
 {
     Realize();
+}
+
+Image::Image(Container* parent, const Bounds& bounds) : Control(parent, Kind::Image, bounds) { Realize(); }
+
+void Image::SetPicture(const char* resource, Size pictureSize, bool stretch, bool center)
+{
+    picture_ = resource;
+    pictureSize_ = pictureSize;
+    stretch_ = stretch;
+    center_ = center;
+    backend::Sync(*this, backend::Aspect::Picture);
 }
 
 Edit::Edit(Container* parent, const Bounds& bounds, bool readOnly)

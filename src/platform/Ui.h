@@ -32,8 +32,10 @@ public:
 };
 
 constexpr Color clBlack = Rgb(0, 0, 0);
+constexpr Color clBlue = Rgb(0, 0, 255);
 constexpr Color clGreen = Rgb(0, 128, 0);
 constexpr Color clNavy = Rgb(0, 0, 128);
+constexpr Color clPurple = Rgb(128, 0, 128);
 constexpr Color clSilver = Rgb(192, 192, 192);
 constexpr Color clWindow = SystemColor(5);
 
@@ -47,6 +49,32 @@ struct Bounds {
     int height = 0;
 };
 
+enum class MouseButton { Left, Right, Middle };
+
+// The screen's cursor table: slot 0 is the default arrow; a control shows
+// the cursor of the slot its Cursor names. Loads the cursor resource of the
+// program into the slot, replacing what was there.
+constexpr int kCursorSlots = 8;
+void SetScreenCursor(int slot, const char* resource);
+// The resource name loaded into a slot; nullptr for an empty slot.
+const char* ScreenCursor(int slot);
+
+// A context menu: items with a caption and a click action each.
+class PopupMenu {
+public:
+    struct Item {
+        std::string caption;
+        std::function<void()> OnClick;
+    };
+    void Add(const std::string& caption, std::function<void()> onClick);
+    const std::vector<Item>& Items() const { return items_; }
+    // Shows the menu at a screen point and runs the chosen item, if any.
+    void Popup(int screenX, int screenY);
+
+private:
+    std::vector<Item> items_;
+};
+
 class Container;
 class Form;
 struct NativeWindow; // the backend's window of a control; none headless
@@ -57,8 +85,8 @@ struct NativeDeleter {
 class Control {
 public:
     enum class Kind {
-        Form, Notebook, Page, GroupBox, PaintBox, // containers
-        Button, SpeedButton, Label, Edit, ListBox, ProgressBar, RichMemo,
+        Form, Notebook, Page, GroupBox, PaintBox, Panel, // containers
+        Button, SpeedButton, Label, Edit, ListBox, ProgressBar, RichMemo, Image,
     };
 
     virtual ~Control();
@@ -69,6 +97,11 @@ public:
     Container* Parent() const { return parent_; }
     Form* OwnerForm();
     const Bounds& GetBounds() const { return bounds_; }
+    void SetPosition(int left, int top);
+    // Moves the control into another container, keeping its left and top
+    // (now in the new parent's client area) and coming to lie above the
+    // new parent's other children.
+    void SetParent(Container& parent);
 
     const std::string& Text() const { return text_; }
     virtual void SetText(const std::string& text);
@@ -86,8 +119,8 @@ public:
     void SetColor(Color color);
 
     // A control with its own window can take the focus and has a place in
-    // its parent's tab order; labels, speed buttons and painted controls
-    // have neither.
+    // its parent's tab order; labels, speed buttons, images and painted
+    // controls have neither.
     bool Windowed() const;
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool tabStop);
@@ -100,9 +133,36 @@ public:
     // the message loop (the engine runs inside a click).
     void Repaint();
 
+    // Slot of the screen's cursor table shown over the control.
+    int Cursor() const { return cursor_; }
+    void SetCursor(int slot) { cursor_ = slot; }
+    // Shown on a right-click; not owned.
+    PopupMenu* ContextMenu() const { return contextMenu_; }
+    void SetContextMenu(PopupMenu* menu) { contextMenu_ = menu; }
+
+    // Mouse events. Labels, images and a form's background report them;
+    // buttons report clicks only.
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+    std::function<void(MouseButton button, int x, int y)> OnMouseDown;
+    std::function<void(MouseButton button, int x, int y)> OnMouseUp;
+    // What each does; a derived control adds to them.
+    virtual void Click();
+    virtual void DblClick();
+    virtual void MouseDown(MouseButton button, int x, int y);
+    virtual void MouseUp(MouseButton button, int x, int y);
+
     NativeWindow* Native() const { return native_.get(); }
     // For the backend: the text the user changed in the native window.
     void TextChangedByUser(const std::string& text);
+    // For the backend: the mouse as the user works it. A left press and
+    // release on the control is a click, reported before the release; a
+    // release elsewhere is no click.
+    void MousePressed(MouseButton button, int x, int y);
+    void MouseReleased(MouseButton button, int x, int y, bool inside);
+    // The second press of a double-click: no click follows its release.
+    void MouseDoubleClicked(int x, int y);
+    void ContextMenuRequested(int screenX, int screenY);
 
 protected:
     Control(Container* parent, Kind kind, const Bounds& bounds, const std::string& text = {});
@@ -119,6 +179,9 @@ private:
     bool visible_ = true;
     bool enabled_ = true;
     bool tabStop_ = false;
+    bool leftPressed_ = false;
+    int cursor_ = 0;
+    PopupMenu* contextMenu_ = nullptr;
     FontSpec font_;
     Color color_ = clBtnFace;
     std::unique_ptr<NativeWindow, NativeDeleter> native_;
@@ -142,12 +205,19 @@ private:
     std::vector<Control*> tabList_;
 };
 
-// A top-level dialog-style window: fixed single border, close box only,
-// centred on the screen, shown modally.
+// A top-level dialog-style window: fixed single border, close box only (or
+// no caption-bar buttons and no system menu at all), centred on the screen,
+// shown modally.
+enum class FormBorder { DialogWithClose, DialogWithoutButtons };
+
 class Form : public Container {
 public:
-    Form(int clientWidth, int clientHeight, const FontSpec& font = {});
+    Form(int clientWidth, int clientHeight, const FontSpec& font = {},
+         FormBorder border = FormBorder::DialogWithClose);
     ~Form() override;
+    FormBorder Border() const { return border_; }
+    // The window's own size with border and caption bar.
+    Size WindowSize() const;
 
     void SetCaption(const std::string& caption) { SetText(caption); }
     const std::string& Caption() const { return Text(); }
@@ -170,12 +240,15 @@ public:
     // button whose caption marks letter as its accelerator.
     Control* NextTabStop(const Control* current, bool forward) const;
     class Button* FindAccelerator(char letter) const;
+    // The default button that Enter presses, when it can be reached.
+    class Button* DefaultButton() const;
 
     // For the backend.
     void SetShown(bool shown) { shown_ = shown; }
     void MarkClosed() { closed_ = true; }
 
 private:
+    FormBorder border_;
     bool closed_ = false;
     bool quit_ = false;
     bool shown_ = false;
@@ -225,15 +298,53 @@ public:
     void PaintNow();
 };
 
+// A plain panel with a bevelled edge: each bevel drawn raised, lowered or
+// not at all, the outer one first.
+enum class Bevel { None, Lowered, Raised };
+
+class Panel : public Container {
+public:
+    Panel(Container* parent, const Bounds& bounds, Bevel inner, Bevel outer);
+    Bevel BevelInner() const { return inner_; }
+    Bevel BevelOuter() const { return outer_; }
+
+private:
+    Bevel inner_;
+    Bevel outer_;
+};
+
+// A picture from the program's bitmap resources, stretched over the control
+// or at its own size, centred or at the top-left; without one the control
+// shows nothing and lets the mouse through.
+class Image : public Control {
+public:
+    Image(Container* parent, const Bounds& bounds);
+    // pictureSize is the bitmap's own size, as drawn.
+    void SetPicture(const char* resource, Size pictureSize, bool stretch, bool center);
+    const char* Picture() const { return picture_; }
+    Size PictureSize() const { return pictureSize_; }
+    bool Stretch() const { return stretch_; }
+    bool Center() const { return center_; }
+
+private:
+    const char* picture_ = nullptr;
+    Size pictureSize_;
+    bool stretch_ = false;
+    bool center_ = false;
+};
+
 class Button : public Control {
 public:
     Button(Container* parent, const Bounds& bounds, const std::string& caption);
-    std::function<void()> OnClick;
-    // As if pressed: runs OnClick.
-    void Click();
+    // The form's default button: Enter presses it wherever the focus is.
+    bool Default() const { return default_; }
+    void SetDefault(bool isDefault);
 
 protected:
     Button(Container* parent, Kind kind, const Bounds& bounds, const std::string& caption);
+
+private:
+    bool default_ = false;
 };
 
 // A flat button that is no tab stop; optionally a picture from the

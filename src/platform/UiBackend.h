@@ -6,7 +6,7 @@
 
 namespace tarvex::platform::backend {
 
-enum class Aspect { Text, Visible, Enabled, Font, Color, CaptionFont, Progress, Lines, Content };
+enum class Aspect { Text, Visible, Enabled, Font, Color, CaptionFont, Progress, Lines, Content, Position, Picture, Default };
 
 NativeWindow* Create(Control& control);
 void Destroy(NativeWindow* window);
@@ -17,6 +17,12 @@ bool HasFocus(const Control& control);
 void Repaint(Control& control);
 void Invalidate(Control& control);
 void PaintNow(PaintBox& box);
+// The control's window under its (new) parent's window, above its siblings.
+void Reparent(Control& control);
+Size WindowSize(const Form& form);
+void LoadScreenCursor(int slot, const char* resource);
+// Index of the chosen item, or -1 when the menu was dismissed.
+int TrackPopup(const PopupMenu& menu, int screenX, int screenY);
 
 void RunModal(Form& form);
 void Close(Form& form);

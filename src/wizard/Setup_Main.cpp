@@ -5,6 +5,7 @@
 #include "paths/SystemFolders.h"
 #include "platform/System.h"
 #include "setup_description/DecimalText.h"
+#include "wizard/About_Form.h"
 #include "wizard/ovr_form.h"
 
 #include <cmath>
@@ -240,6 +241,7 @@ void TfmSetup::CreateControls()
     btnPrevious.OnClick = [this] { btnPreviousClick(); };
     btnExit.OnClick = [this] { btnExitClick(); };
     sbtnDirectory.OnClick = [this] { sbtnDirectoryClick(); };
+    sbtnAbout.OnClick = [this] { sbtnAboutClick(); };
     edtNew.OnChange = [this] { edtNewChange(); };
     form_.SetActiveControl(btnNext);
 }
@@ -452,6 +454,12 @@ void TfmSetup::btnPreviousClick()
 void TfmSetup::btnExitClick()
 {
     if (Confirm(SetupInfo_->Title + kExitQuestion)) form_.Close();
+}
+
+void TfmSetup::sbtnAboutClick()
+{
+    TfmAboutBox about;
+    about.ShowModal();
 }
 
 void TfmSetup::sbtnDirectoryClick()

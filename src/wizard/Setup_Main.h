@@ -60,6 +60,7 @@ public:
     void btnPreviousClick();
     void btnExitClick();
     void sbtnDirectoryClick();
+    void sbtnAboutClick();
     void edtNewChange();
 
     // The path without the Start Menu folder's own path, for display.

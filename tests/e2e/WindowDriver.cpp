@@ -160,6 +160,74 @@ std::vector<std::string> ListBoxLines(HWND listBox)
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+void ClickAt(HWND window, int x, int y)
+{
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void DoubleClickAt(HWND window, int x, int y)
+{
+    ClickAt(window, x, y);
+    PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void RightClickAt(HWND window, int x, int y)
+{
+    PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+POINT PositionIn(HWND control, HWND window)
+{
+    RECT r{};
+    GetWindowRect(control, &r);
+    POINT p{r.left, r.top};
+    ScreenToClient(window, &p);
+    return p;
+}
+
+HWND WaitPopupMenu(DWORD processId, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        for (const WindowInfo& w : TopWindows(processId))
+            if (w.className == "#32768") return w.hwnd;
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+void ChooseMenuItem(HWND menuWindow, int position)
+{
+    // The menu's own loop reads the keys: down to the item, then Enter.
+    for (int i = 0; i <= position; ++i) PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menuWindow, WM_CHAR, L'\r', 0);
+}
+
+std::string ClipboardText()
+{
+    if (!OpenClipboard(nullptr)) return {};
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = Narrow(chars);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
 HWND FindAnyWindow(const std::string& title)
 {
     HWND hwnd = FindWindowW(nullptr, Widen(title).c_str());

@@ -57,6 +57,22 @@ HWND WaitControl(HWND top, const std::string& className, const std::string& text
 std::vector<std::string> ListBoxLines(HWND listBox);
 // Clicks a button as the mouse would, without waiting for what follows.
 void Click(HWND button);
+// The mouse at a point of a window's client area, as the window sees it
+// (posted messages; the real pointer does not move): a left click, a
+// double-click, a right click (its release brings the context menu).
+void ClickAt(HWND window, int x, int y);
+void DoubleClickAt(HWND window, int x, int y);
+void RightClickAt(HWND window, int x, int y);
+// The control's top-left in the client area of another window.
+POINT PositionIn(HWND control, HWND window);
+// Waits for an open popup menu of the process; nullptr after the timeout.
+HWND WaitPopupMenu(DWORD processId, DWORD timeoutMs);
+// Chooses an item of an open popup menu by its position.
+void ChooseMenuItem(HWND menuWindow, int position);
+// The clipboard's text, empty when it holds none.
+std::string ClipboardText();
+// The window that has the keyboard focus in a window's thread.
+HWND FocusOf(HWND window);
 // A visible top-level window with this title, of any process.
 HWND FindAnyWindow(const std::string& title);
 // Saves the whole screen as NAME.bmp in the folder named by TARVEX_SHOTS

@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 
+#include <cerrno>
 #include <time.h>
 
 namespace tarvex::platform {
@@ -11,6 +12,13 @@ std::uint32_t MillisecondClock()
     // Wraps every 2^32 ms like timeGetTime: the unsigned truncation is the point.
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
                                       static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
+void SleepMilliseconds(std::uint32_t ms)
+{
+    timespec ts{static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
 }
 
 } // namespace tarvex::platform

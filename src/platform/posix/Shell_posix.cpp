@@ -1,5 +1,6 @@
 #include "platform/Shell.h"
 
+#include "platform/posix/HeadlessUi.h"
 #include "platform/posix/MachineRoot.h"
 #include "platform/posix/PosixFile.h"
 
@@ -153,5 +154,8 @@ void StartProgram(const std::string& commandLine, int)
         }
     }).detach();
 }
+
+// The emulated machine has no associations: the request is kept for tests.
+void OpenDocument(const std::string& target) { HeadlessUi::Instance().opened.push_back(target); }
 
 } // namespace tarvex::platform

@@ -43,6 +43,41 @@ bool Type(Edit& edit, const std::string& text)
     return true;
 }
 
+bool PressMouse(Control& control, MouseButton button)
+{
+    if (!control.Showing()) return false;
+    control.MousePressed(button, 0, 0);
+    return true;
+}
+
+bool ReleaseMouse(Control& control, MouseButton button, bool inside)
+{
+    control.MouseReleased(button, 0, 0, inside);
+    return true;
+}
+
+bool ClickOn(Control& control) { return PressMouse(control) && ReleaseMouse(control); }
+
+bool DoubleClickOn(Control& control)
+{
+    // The system's order: a click, then the second press as a double-click.
+    if (!ClickOn(control)) return false;
+    control.MouseDoubleClicked(0, 0);
+    control.MouseReleased(MouseButton::Left, 0, 0, true);
+    return true;
+}
+
+bool RightClick(Control& control, const std::string& choice)
+{
+    if (!PressMouse(control, MouseButton::Right)) return false;
+    ReleaseMouse(control, MouseButton::Right);
+    auto& ui = HeadlessUi::Instance();
+    ui.menuChoices.push_back(choice);
+    control.ContextMenuRequested(0, 0);
+    ui.menuChoices.clear();
+    return true;
+}
+
 namespace backend {
 
 NativeWindow* Create(Control&) { return nullptr; }
@@ -60,6 +95,28 @@ bool HasFocus(const Control& control)
 void Repaint(Control& control) { HeadlessUi::Instance().repaints.push_back(&control); }
 void Invalidate(Control&) {}
 void PaintNow(PaintBox&) {}
+void Reparent(Control&) {}
+
+Size WindowSize(const Form& form)
+{
+    return {form.GetBounds().width + kHeadlessFrame.width, form.GetBounds().height + kHeadlessFrame.height};
+}
+
+void LoadScreenCursor(int, const char*) {}
+
+int TrackPopup(const PopupMenu& menu, int, int)
+{
+    auto& ui = HeadlessUi::Instance();
+    std::vector<std::string> captions;
+    for (const auto& item : menu.Items()) captions.push_back(item.caption);
+    ui.popups.push_back(captions);
+    if (ui.menuChoices.empty()) return -1;
+    std::string choice = std::move(ui.menuChoices.front());
+    ui.menuChoices.pop_front();
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        if (!choice.empty() && captions[i] == choice) return static_cast<int>(i);
+    return -1;
+}
 
 void RunModal(Form& form)
 {

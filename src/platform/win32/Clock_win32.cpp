@@ -7,4 +7,6 @@ namespace tarvex::platform {
 
 std::uint32_t MillisecondClock() { return timeGetTime(); }
 
+void SleepMilliseconds(std::uint32_t ms) { SleepEx(ms, FALSE); }
+
 } // namespace tarvex::platform

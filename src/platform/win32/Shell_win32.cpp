@@ -16,6 +16,7 @@ constexpr UINT kWindowsDirBuffer = 260;
 constexpr std::size_t kShellFolderBuffer = 262;
 constexpr std::size_t kCommandLineBuffer = 512;
 constexpr DWORD kCreationFlags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
+constexpr char kOpenVerb[] = "open";
 
 // An item identifier list from the shell, freed with the shell's allocator.
 class ItemIdList {
@@ -86,6 +87,11 @@ void StartProgram(const std::string& commandLine, int showCommand)
         UniqueHandle process(info.hProcess);
         UniqueHandle thread(info.hThread);
     }
+}
+
+void OpenDocument(const std::string& target)
+{
+    ShellExecuteA(GetDesktopWindow(), kOpenVerb, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace tarvex::platform

@@ -29,8 +29,10 @@ constexpr char kNotebookClass[] = "TarvexNotebook";
 constexpr char kPageClass[] = "TarvexPage";
 constexpr char kGroupBoxClass[] = "TarvexGroupBox";
 constexpr char kPaintBoxClass[] = "TarvexPaintBox";
+constexpr char kPanelClass[] = "TarvexPanel";
+constexpr char kImageClass[] = "TarvexImage";
 constexpr char kRichEditLibrary[] = "riched20.dll";
-constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kGroupCaptionIndent = 8;
 
@@ -79,6 +81,35 @@ private:
     HDC dc_;
 };
 
+// A memory device context for drawing a bitmap.
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    ~MemoryDc() { DeleteDC(dc_); }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// A popup menu, destroyed with its items when the owner goes.
+class MenuHandle {
+public:
+    explicit MenuHandle(HMENU menu) : menu_(menu) {}
+    ~MenuHandle()
+    {
+        if (menu_) DestroyMenu(menu_);
+    }
+    MenuHandle(const MenuHandle&) = delete;
+    MenuHandle& operator=(const MenuHandle&) = delete;
+    HMENU Get() const { return menu_; }
+
+private:
+    HMENU menu_;
+};
+
 // BeginPaint and EndPaint.
 class PaintScope {
 public:
@@ -98,6 +129,11 @@ private:
 // guarded local static would bring the threads library into setup.exe.
 std::vector<std::pair<FontSpec, std::unique_ptr<GdiObject>>> fonts;
 std::unique_ptr<LibraryHandle> richEditLibrary;
+// The screen's cursor table. Cursors loaded from resources are shared and
+// owned by the system: nothing to free.
+HCURSOR screenCursors[kCursorSlots] = {};
+// The label class's own procedure, which our labels' procedure wraps.
+WNDPROC staticProc = nullptr;
 
 HFONT FontFor(const FontSpec& spec)
 {
@@ -117,9 +153,11 @@ void RegisterClasses()
     static bool registered = false;
     if (registered) return;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    for (const char* name : {kFormClass, kNotebookClass, kPageClass, kGroupBoxClass, kPaintBoxClass}) {
+    for (const char* name :
+         {kFormClass, kNotebookClass, kPageClass, kGroupBoxClass, kPaintBoxClass, kPanelClass, kImageClass}) {
         WNDCLASSEXA wc = {};
         wc.cbSize = sizeof wc;
+        wc.style = name == kImageClass ? CS_DBLCLKS : 0;
         wc.lpfnWndProc = ContainerProc;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -135,7 +173,7 @@ void RegisterClasses()
 struct NativeWindow {
     WindowHandle window;
     std::unique_ptr<GdiObject> brush; // the background
-    std::unique_ptr<GdiObject> glyph; // a speed button's picture
+    std::unique_ptr<GdiObject> glyph; // a speed button's or an image's picture
     bool settingText = false;         // our own change, not the user's
     std::exception_ptr failure;       // a form's: what left a handler
 
@@ -215,6 +253,104 @@ void OnCommand(HWND child, WORD code)
     }
 }
 
+void PaintPanel(HWND hwnd, const Panel& panel)
+{
+    PaintScope paint(hwnd);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    auto edge = [](Bevel bevel, UINT lowered, UINT raised) -> UINT {
+        return bevel == Bevel::Lowered ? lowered : bevel == Bevel::Raised ? raised : 0;
+    };
+    UINT flags = edge(panel.BevelOuter(), BDR_SUNKENOUTER, BDR_RAISEDOUTER) |
+                 edge(panel.BevelInner(), BDR_SUNKENINNER, BDR_RAISEDINNER);
+    if (flags) DrawEdge(paint.Dc(), &r, flags, BF_RECT);
+}
+
+void PaintImage(HWND hwnd, const Image& image)
+{
+    PaintScope paint(hwnd);
+    const GdiObject* picture = image.Native()->glyph.get();
+    if (!picture || !picture->Get()) return;
+    BITMAP info{};
+    GetObjectA(picture->Get(), sizeof info, &info);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int w = image.Stretch() ? client.right : info.bmWidth;
+    int h = image.Stretch() ? client.bottom : info.bmHeight;
+    int x = image.Center() ? (client.right - w) / 2 : 0;
+    int y = image.Center() ? (client.bottom - h) / 2 : 0;
+    MemoryDc memory(paint.Dc());
+    Selection bitmap(memory.Get(), picture->Get());
+    SetStretchBltMode(paint.Dc(), COLORONCOLOR);
+    StretchBlt(paint.Dc(), x, y, w, h, memory.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+}
+
+// The mouse on a control that reports it (labels, images, a form's
+// background). True when the message was handled, with its result.
+bool HandleMouse(HWND hwnd, Control& control, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+    result = 0;
+    try {
+        switch (msg) {
+        case WM_LBUTTONDOWN:
+            SetCapture(hwnd);
+            control.MousePressed(MouseButton::Left, x, y);
+            return true;
+        case WM_RBUTTONDOWN:
+            control.MousePressed(MouseButton::Right, x, y);
+            return false; // the release brings the context menu
+        case WM_LBUTTONDBLCLK:
+            control.MouseDoubleClicked(x, y);
+            return true;
+        case WM_LBUTTONUP: {
+            if (GetCapture() == hwnd) ReleaseCapture();
+            RECT client;
+            GetClientRect(hwnd, &client);
+            control.MouseReleased(MouseButton::Left, x, y, x >= 0 && y >= 0 && x < client.right && y < client.bottom);
+            return true;
+        }
+        case WM_RBUTTONUP:
+            control.MouseReleased(MouseButton::Right, x, y, true);
+            return false;
+        case WM_CONTEXTMENU: {
+            if (reinterpret_cast<HWND>(wp) != hwnd || !control.ContextMenu()) return false;
+            int sx = x, sy = y;
+            if (lp == -1) { // from the keyboard: at the control
+                RECT r;
+                GetWindowRect(hwnd, &r);
+                sx = r.left;
+                sy = r.top;
+            }
+            control.ContextMenuRequested(sx, sy);
+            return true;
+        }
+        case WM_SETCURSOR: {
+            int slot = control.Cursor();
+            if (reinterpret_cast<HWND>(wp) != hwnd || LOWORD(lp) != HTCLIENT || slot <= 0 || slot >= kCursorSlots ||
+                !screenCursors[slot])
+                return false;
+            ::SetCursor(screenCursors[slot]);
+            result = TRUE;
+            return true;
+        }
+        default:
+            return false;
+        }
+    } catch (...) {
+        KeepFailure(control);
+        return true;
+    }
+}
+
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT result = 0;
+    if (Control* self = ControlOf(hwnd); self && self->Native() && HandleMouse(hwnd, *self, msg, wp, lp, result))
+        return result;
+    return CallWindowProcA(staticProc, hwnd, msg, wp, lp);
+}
+
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_NCCREATE)
@@ -222,6 +358,7 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
     Control* self = ControlOf(hwnd);
     if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (LRESULT result = 0; self->Native() && HandleMouse(hwnd, *self, msg, wp, lp, result)) return result;
     switch (msg) {
     case WM_COMMAND:
         if (lp) OnCommand(reinterpret_cast<HWND>(lp), HIWORD(wp));
@@ -237,6 +374,10 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         SetBkColor(dc, ToColorRef(child->BackColor()));
         return reinterpret_cast<LRESULT>(BrushOf(msg == WM_CTLCOLORBTN ? *self : *child));
     }
+    case WM_NCHITTEST:
+        // An image without a picture shows nothing and lets the mouse through.
+        if (self->GetKind() == Control::Kind::Image && !static_cast<Image&>(*self).Picture()) return HTTRANSPARENT;
+        break;
     case WM_ERASEBKGND:
         // The painted box covers itself; answering "erased" keeps it from flickering.
         if (self->GetKind() != Control::Kind::PaintBox) {
@@ -248,6 +389,14 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_PAINT:
         if (self->GetKind() == Control::Kind::GroupBox) {
             PaintGroupBox(hwnd, static_cast<GroupBox&>(*self));
+            return 0;
+        }
+        if (self->GetKind() == Control::Kind::Panel) {
+            PaintPanel(hwnd, static_cast<Panel&>(*self));
+            return 0;
+        }
+        if (self->GetKind() == Control::Kind::Image) {
+            PaintImage(hwnd, static_cast<Image&>(*self));
             return 0;
         }
         if (self->GetKind() == Control::Kind::PaintBox) {
@@ -293,8 +442,10 @@ CreateParams ParamsFor(const Control& control)
 {
     constexpr DWORD kChild = WS_CHILD | WS_CLIPSIBLINGS;
     switch (control.GetKind()) {
-    case Control::Kind::Form:
-        return {kFormClass, kFormStyle, kFormExStyle};
+    case Control::Kind::Form: {
+        bool closeBox = static_cast<const Form&>(control).Border() == FormBorder::DialogWithClose;
+        return {kFormClass, kFormStyle | (closeBox ? WS_SYSMENU : 0), kFormExStyle};
+    }
     case Control::Kind::Notebook:
         return {kNotebookClass, kChild | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case Control::Kind::Page:
@@ -303,6 +454,10 @@ CreateParams ParamsFor(const Control& control)
         return {kGroupBoxClass, kChild | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case Control::Kind::PaintBox:
         return {kPaintBoxClass, kChild | WS_CLIPCHILDREN, 0};
+    case Control::Kind::Panel:
+        return {kPanelClass, kChild | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case Control::Kind::Image:
+        return {kImageClass, kChild, 0};
     case Control::Kind::Button:
         return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
     case Control::Kind::SpeedButton: {
@@ -315,7 +470,8 @@ CreateParams ParamsFor(const Control& control)
                       : label.Alignment() == TextAlign::Right ? SS_RIGHT
                       : label.WordWrap()                      ? SS_LEFT
                                                               : SS_LEFTNOWORDWRAP;
-        return {"STATIC", kChild | align, 0};
+        // SS_NOTIFY: the label takes the mouse rather than its parent.
+        return {"STATIC", kChild | align | SS_NOTIFY, 0};
     }
     case Control::Kind::Edit: {
         DWORD readOnly = static_cast<const Edit&>(control).ReadOnly() ? ES_READONLY : 0;
@@ -454,9 +610,13 @@ NativeWindow* Create(Control& control)
                 SendMessageA(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(native->glyph->Get()));
         }
         break;
-    case Control::Kind::Label:
+    case Control::Kind::Label: {
+        auto base = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
+        if (!staticProc) staticProc = base;
         FitLabel(hwnd, static_cast<Label&>(control));
         break;
+    }
     case Control::Kind::ListBox:
         SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, static_cast<ListBox&>(control).ItemHeight());
         break;
@@ -523,7 +683,57 @@ void Sync(Control& control, Aspect aspect)
         SendMessageA(hwnd, EM_STREAMIN, memo.ShowsRichText() ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
         break;
     }
+    case Aspect::Position:
+        if (control.GetKind() != Control::Kind::Form)
+            SetWindowPos(hwnd, nullptr, control.GetBounds().left, control.GetBounds().top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    case Aspect::Picture:
+        if (const char* resource = static_cast<Image&>(control).Picture())
+            native->glyph = std::make_unique<GdiObject>(
+                LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        else
+            native->glyph.reset();
+        InvalidateRect(hwnd, nullptr, TRUE);
+        break;
+    case Aspect::Default:
+        SendMessageA(hwnd, BM_SETSTYLE, static_cast<Button&>(control).Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                     TRUE);
+        break;
     }
+}
+
+void Reparent(Control& control)
+{
+    HWND hwnd = HwndOf(control);
+    if (!hwnd || !control.Parent()) return;
+    ::SetParent(hwnd, HwndOf(*control.Parent()));
+    SetWindowPos(hwnd, HWND_TOP, control.GetBounds().left, control.GetBounds().top, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+Size WindowSize(const Form& form)
+{
+    RECT r{};
+    if (HWND hwnd = HwndOf(form)) GetWindowRect(hwnd, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void LoadScreenCursor(int slot, const char* resource)
+{
+    screenCursors[slot] = LoadCursorA(GetModuleHandleA(nullptr), resource);
+}
+
+int TrackPopup(const PopupMenu& menu, int screenX, int screenY)
+{
+    MenuHandle popup(CreatePopupMenu());
+    if (!popup.Get()) return -1;
+    UINT id = 1; // 0 is "dismissed"
+    for (const auto& item : menu.Items()) AppendMenuA(popup.Get(), MF_STRING, id++, item.caption.c_str());
+    HWND owner = GetActiveWindow();
+    int chosen = static_cast<int>(TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                                 screenX, screenY, 0, owner, nullptr));
+    return chosen - 1;
 }
 
 void RaiseToTop(Control& control)
@@ -590,7 +800,11 @@ bool HandleKey(Form& form, const MSG& msg)
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
         Control* focused = ControlOf(GetFocus());
         if (focused && focused->GetKind() == Control::Kind::Button && focused->Usable()) {
-            static_cast<Button*>(focused)->Click();
+            focused->Click();
+            return true;
+        }
+        if (Button* button = form.DefaultButton(); button && button->Usable()) {
+            button->Click();
             return true;
         }
     }
