@@ -5,7 +5,6 @@
 #include "platform/ThreadPriority.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace tarvex {
 
@@ -19,14 +18,18 @@ constexpr std::uint32_t kSleepSlice = 20;
 class SystemClock : public TimerClock {
 public:
     std::uint32_t Now() override { return platform::MillisecondClock(); }
-    void Sleep(std::uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    void Sleep(std::uint32_t ms) override { platform::SleepMilliseconds(ms); }
 };
 
 class PlatformHandOff : public MainThreadDispatcher {
 public:
-    PlatformHandOff() { platform::BindMainThread(); }
     bool Post(std::function<void()> call) override { return platform::PostToMainThread(std::move(call)); }
 };
+
+// At namespace scope: function-local statics would bring guard code into
+// setup.exe.
+SystemClock systemClock;
+PlatformHandOff platformHandOff;
 
 } // namespace
 
@@ -69,16 +72,12 @@ bool KeepsRunning(bool countDown, std::uint16_t interval, std::int32_t timeCount
     return ticks < tickLimit || tickLimit <= 0;
 }
 
-TimerClock& SystemTimerClock()
-{
-    static SystemClock clock;
-    return clock;
-}
+TimerClock& SystemTimerClock() { return systemClock; }
 
 MainThreadDispatcher& MainThreadHandOff()
 {
-    static PlatformHandOff handOff;
-    return handOff;
+    platform::BindMainThread();
+    return platformHandOff;
 }
 
 // ---------------------------------------------------------------------------
