@@ -14,7 +14,7 @@
 
 namespace tarvex {
 
-// Match lengths are read eight bytes at a time, lowest address first.
+// Match lengths and hashes are read eight bytes at a time, lowest address first.
 static_assert(std::endian::native == std::endian::little);
 
 namespace {
@@ -23,7 +23,7 @@ constexpr std::size_t kWindowSize = 4096;
 constexpr unsigned kWindowMask = kWindowSize - 1;
 // The expander writes the first byte at this ring position.
 constexpr unsigned kFirstWritePosition = kWindowSize - 16;
-constexpr std::size_t kMinMatch = 3;
+constexpr unsigned kMinMatch = 3;
 constexpr std::size_t kMaxMatch = 18;
 // The ring slot a whole window back is the one the expander writes next,
 // so a match reaches back one byte less.
@@ -31,25 +31,49 @@ constexpr std::size_t kMaxDistance = kWindowSize - 1;
 // The window's initial blanks right before the first write position are
 // history a match may use (a file that opens with blanks).
 constexpr std::size_t kBlankPrefix = kMaxMatch;
-// Positions the optimal parse looks at in one piece.
-constexpr std::size_t kBlockSize = 1 << 16;
 // Data parsed by one thread: a window of history before it is looked at
 // again, so that segments do not depend on each other.
 constexpr std::size_t kSegmentSize = 1 << 19;
-constexpr unsigned kHashBits = 13;
-// Bytes the match finder may read past the data (compared eight at a time).
-constexpr std::size_t kReadSlack = 8;
+// Bytes the match finder may read past the data (hashes read sixteen).
+constexpr std::size_t kReadSlack = 16;
+// A match this long is taken without looking one byte on: a longer one
+// there seldom pays for the literal it costs, and the look is not free.
+constexpr unsigned kLazyLimit = 8;
 
-constexpr std::uint32_t kLiteralBits = 9;
-constexpr std::uint32_t kMatchBits = 17;
+std::uint16_t Load16(const unsigned char* p)
+{
+    std::uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
 
-// A binary search tree per three-byte hash of the positions in the last
-// window, ordered by the bytes that follow them; every position is added in
-// turn, and the walk that adds it passes its longest match.
+std::uint64_t Load64(const unsigned char* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// How far a and b agree, up to limit (at most kMaxMatch); reads up to
+// seven bytes past the limit.
+unsigned CommonLength(const unsigned char* a, const unsigned char* b, unsigned limit)
+{
+    for (unsigned at = 0; at < limit; at += 8) {
+        if (std::uint64_t diff = Load64(a + at) ^ Load64(b + at))
+            return std::min(limit, at + static_cast<unsigned>(std::countr_zero(diff) >> 3));
+    }
+    return limit;
+}
+
+// Hash chains over the last window, one keyed on the next 10 bytes, one on
+// the next 5 and one on the next 3. Text repeats its short words hundreds
+// of times a window, so a three-byte chain alone would be walked for long;
+// the longer keys reach its long matches in a few steps, and the short one
+// still finds the short matches binary data is full of.
 class MatchFinder {
 public:
-    MatchFinder(const unsigned char* data, std::size_t size)
-        : data_(data), size_(size), head_(std::size_t{1} << kHashBits, kNone), children_(2 * kWindowSize, kNone)
+    explicit MatchFinder(const unsigned char* data)
+        : data_(data), head_(std::size_t{kLevels} << kHashBits, 0), step_(kLevels * kWindowSize, 0)
     {
     }
 
@@ -58,113 +82,120 @@ public:
         unsigned distance = 0;
     };
 
-    // Adds position p (each position once, in order) and returns its
-    // longest match with an earlier position, up to kMaxMatch bytes.
-    Match Insert(std::size_t p)
+    // Enters position p: each position once, in order.
+    void Insert(std::size_t p)
     {
-        Match best;
-        const std::size_t lengthLimit = std::min(kMaxMatch, size_ - p);
-        if (lengthLimit < kMinMatch) return best; // too close to the end to matter
+        Link<0>(p);
+        Link<1>(p);
+        Link<2>(p);
+    }
+
+    // Enters p and returns the longest match with an earlier position that
+    // the walks find, up to limit bytes, if it is longer than `than` bytes
+    // (at least kMinMatch - 1); else a match of length 0.
+    Match Find(std::size_t p, unsigned limit, unsigned than)
+    {
+        const unsigned first[kLevels] = {Link<0>(p), Link<1>(p), Link<2>(p)};
+        const std::size_t reach = std::min(kMaxDistance, p);
         const unsigned char* current = data_ + p;
-        std::uint32_t& head = head_[Hash(p)];
-        std::uint32_t candidate = head;
-        head = static_cast<std::uint32_t>(p);
-        std::uint32_t* smaller = &children_[2 * (p & kWindowMask)];   // where the next smaller node goes
-        std::uint32_t* larger = &children_[2 * (p & kWindowMask) + 1]; // where the next larger one goes
-        std::size_t smallerLength = 0, largerLength = 0;
-        for (int depth = kMaxDepth;; --depth) {
-            if (candidate == kNone || p - candidate > kMaxDistance || depth == 0) {
-                *smaller = *larger = kNone;
-                break;
+        Match best{than, 0};
+        for (unsigned level = 0; level < kLevels; ++level) {
+            // What a shorter key adds beyond the longer one's walk is shorter
+            // than that key.
+            if (level > 0 && best.length >= kKeyLength[level - 1]) break;
+            const std::uint16_t* step = &step_[level * kWindowSize];
+            unsigned depth = kDepth[level];
+            for (std::size_t distance = first[level]; distance <= reach && depth-- > 0;
+                 distance += step[(p - distance) & kWindowMask]) {
+                const unsigned char* other = current - distance;
+                // A longer match agrees on the best one's last byte and the next.
+                if (Load16(other + best.length - 1) != Load16(current + best.length - 1)) continue;
+                unsigned length = CommonLength(other, current, limit);
+                if (length > best.length) {
+                    best = Match{length, static_cast<unsigned>(distance)};
+                    if (length == limit) return best;
+                }
             }
-            std::uint32_t* pair = &children_[2 * (candidate & kWindowMask)];
-            const unsigned char* other = data_ + candidate;
-            std::size_t length = CommonLength(other, current, std::min(smallerLength, largerLength), lengthLimit);
-            if (length > best.length) {
-                best.length = static_cast<unsigned>(length);
-                best.distance = static_cast<unsigned>(p - candidate);
-            }
-            if (length == lengthLimit) {
-                // Equal as far as matches go: p takes the candidate's place.
-                *smaller = pair[0];
-                *larger = pair[1];
-                break;
-            }
-            // Without branches: which side is a coin toss on most data.
-            const bool isSmaller = other[length] < current[length];
-            std::uint32_t*& side = isSmaller ? smaller : larger;
-            *side = candidate;
-            side = &pair[isSmaller ? 1 : 0];
-            (isSmaller ? smallerLength : largerLength) = length;
-            candidate = *side;
         }
-        if (best.length < kMinMatch) best = Match{};
-        return best;
+        return best.length > than ? best : Match{};
     }
 
 private:
-    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-    // Bounds the walk on pathological data.
-    static constexpr int kMaxDepth = 64;
+    static constexpr unsigned kLevels = 3;
+    static constexpr unsigned kKeyLength[kLevels] = {10, 5, 3};
+    // Candidates looked at per chain: the deep ones pay on text, which
+    // finds its longest matches far down.
+    static constexpr unsigned kDepth[kLevels] = {64, 64, 16};
+    // Enough buckets that binary data's chains are rarely mixed.
+    static constexpr unsigned kHashBits = 15;
 
-    // How far a and b agree, knowing they agree on the first known bytes,
-    // up to limit; reads up to kReadSlack bytes past the limit.
-    static std::size_t CommonLength(const unsigned char* a, const unsigned char* b, std::size_t known, std::size_t limit)
+    template <unsigned K>
+    static std::uint32_t Hash(const unsigned char* s)
     {
-        for (std::size_t at = known; at < limit; at += 8) {
-            std::uint64_t x, y;
-            std::memcpy(&x, a + at, 8);
-            std::memcpy(&y, b + at, 8);
-            if (std::uint64_t diff = x ^ y) return std::min(limit, at + (std::countr_zero(diff) >> 3));
-        }
-        return limit;
+        std::uint64_t h;
+        if constexpr (K <= 8)
+            h = (Load64(s) << (64 - 8 * K)) * 0x9E3779B97F4A7C15u;
+        else
+            h = Load64(s) * 0x9E3779B97F4A7C15u ^ (Load64(s + 8) << (128 - 8 * K)) * 0xC2B2AE3D27D4EB4Fu;
+        return static_cast<std::uint32_t>(h >> (64 - kHashBits));
     }
 
-    std::uint32_t Hash(std::size_t p) const
+    // Puts p at the head of its chain on level L and returns the distance
+    // to the previous head: 1 to 65536, beyond the window when there is
+    // none. Heads keep 16 bits of a position; one left from 64 KiB or more
+    // back may point at the wrong place, which only costs a comparison.
+    template <unsigned L>
+    unsigned Link(std::size_t p)
     {
-        std::uint32_t v = static_cast<std::uint32_t>(data_[p]) << 16 | static_cast<std::uint32_t>(data_[p + 1]) << 8 |
-                          data_[p + 2];
-        return (v * 2654435761u) >> (32 - kHashBits);
+        std::uint16_t& head = head_[L << kHashBits | Hash<kKeyLength[L]>(data_ + p)];
+        const unsigned distance = ((static_cast<unsigned>(p) - head - 1) & 0xFFFF) + 1;
+        head = static_cast<std::uint16_t>(p);
+        // Steps past the window end a walk.
+        step_[L * kWindowSize + (p & kWindowMask)] =
+            static_cast<std::uint16_t>(distance <= kMaxDistance ? distance : kWindowSize);
+        return distance;
     }
 
     const unsigned char* data_;
-    std::size_t size_;
-    std::vector<std::uint32_t> head_;
-    std::vector<std::uint32_t> children_; // per window slot: smaller, larger
+    std::vector<std::uint16_t> head_; // per level and hash
+    std::vector<std::uint16_t> step_; // per level and window slot: back to the next in the chain
 };
 
-// Flag bytes and tokens, eight tokens to a flag byte, literals flagged 1.
+// Flag bytes and tokens, eight tokens to a flag byte, literals flagged 1,
+// written to room the caller made.
 class TokenWriter {
 public:
-    explicit TokenWriter(std::string& out) : out_(out) {}
+    explicit TokenWriter(char* at) : at_(at) {}
 
     void Literal(unsigned char c)
     {
-        Flag(true);
-        out_.push_back(static_cast<char>(c));
+        Flag(1);
+        *at_++ = static_cast<char>(c);
     }
     // ringOffset: where the match starts in the expander's window.
     void Match(unsigned ringOffset, unsigned length)
     {
-        Flag(false);
-        out_.push_back(static_cast<char>(ringOffset & 0xFF));
-        out_.push_back(static_cast<char>((ringOffset >> 4 & 0xF0) | (length - kMinMatch)));
+        Flag(0);
+        *at_++ = static_cast<char>(ringOffset & 0xFF);
+        *at_++ = static_cast<char>((ringOffset >> 4 & 0xF0) | (length - kMinMatch));
     }
 
+    char* End() const { return at_; }
+
 private:
-    void Flag(bool literal)
+    void Flag(unsigned literal)
     {
         if (bit_ == 8) {
-            flagAt_ = out_.size();
-            out_.push_back(0);
+            flag_ = at_++;
+            *flag_ = 0;
             bit_ = 0;
         }
-        if (literal) out_[flagAt_] = static_cast<char>(out_[flagAt_] | 1 << bit_);
+        *flag_ = static_cast<char>(*flag_ | literal << bit_);
         ++bit_;
     }
 
-    std::string& out_;
-    std::size_t flagAt_ = 0;
+    char* at_;
+    char* flag_ = nullptr;
     unsigned bit_ = 8;
 };
 
@@ -180,39 +211,43 @@ struct Token {
     std::uint8_t length;
 };
 
-// The cheapest parse of buffer[begin, end), with the window before begin
-// as history.
-std::vector<Token> ParseSegment(const unsigned char* buffer, std::size_t size, std::size_t begin, std::size_t end)
+// A parse of buffer[begin, end), with the window before begin as history:
+// each position's longest match found, unless the next position has a
+// longer one, which gets a literal before it.
+std::vector<Token> ParseSegment(const unsigned char* buffer, std::size_t begin, std::size_t end)
 {
-    MatchFinder finder(buffer, size);
+    MatchFinder finder(buffer);
     for (std::size_t p = begin - std::min(begin, kWindowSize); p < begin; ++p) finder.Insert(p);
 
     std::vector<Token> parse;
-    std::vector<MatchFinder::Match> matches(kBlockSize);
-    std::vector<std::uint32_t> cost(kBlockSize + 1);
-    std::vector<std::uint8_t> choice(kBlockSize); // 1 literal, else match length
-    for (std::size_t blockStart = begin; blockStart < end; blockStart += kBlockSize) {
-        const std::size_t n = std::min(end, blockStart + kBlockSize) - blockStart;
-        for (std::size_t i = 0; i < n; ++i) {
-            matches[i] = finder.Insert(blockStart + i);
-            // A match may not run past the block: the parse ends there.
-            matches[i].length = static_cast<unsigned>(std::min<std::size_t>(matches[i].length, n - i));
+    parse.reserve((end - begin) / 4);
+    MatchFinder::Match match;
+    bool known = false; // match is already p's, from the look ahead
+    for (std::size_t p = begin; p < end;) {
+        const unsigned limit = static_cast<unsigned>(std::min(kMaxMatch, end - p));
+        if (!known) match = finder.Find(p, limit, kMinMatch - 1);
+        known = false;
+        if (match.length == 0) {
+            parse.push_back(Token{0, 1});
+            ++p;
+            continue;
         }
-        cost[n] = 0;
-        for (std::size_t i = n; i-- > 0;) {
-            std::uint32_t best = cost[i + 1] + kLiteralBits;
-            std::uint8_t how = 1;
-            for (unsigned length = kMinMatch; length <= matches[i].length; ++length) {
-                std::uint32_t c = cost[i + length] + kMatchBits;
-                bool take = c <= best; // ties go to the longer match: fewer tokens
-                best = take ? c : best;
-                how = take ? static_cast<std::uint8_t>(length) : how;
+        std::size_t entered = p + 1;
+        if (match.length < std::min(limit, kLazyLimit)) {
+            const unsigned nextLimit = static_cast<unsigned>(std::min(kMaxMatch, end - p - 1));
+            MatchFinder::Match next = finder.Find(p + 1, nextLimit, match.length);
+            ++entered;
+            if (next.length != 0) {
+                parse.push_back(Token{0, 1});
+                ++p;
+                match = next;
+                known = true;
+                continue;
             }
-            cost[i] = best;
-            choice[i] = how;
         }
-        for (std::size_t i = 0; i < n; i += choice[i])
-            parse.push_back(Token{static_cast<std::uint16_t>(choice[i] == 1 ? 0 : matches[i].distance), choice[i]});
+        parse.push_back(Token{static_cast<std::uint16_t>(match.distance), static_cast<std::uint8_t>(match.length)});
+        for (std::size_t q = entered; q < p + match.length; ++q) finder.Insert(q);
+        p += match.length;
     }
     return parse;
 }
@@ -228,7 +263,6 @@ std::string CompressSzdd(std::string_view data, char lastChar)
     out.push_back(lastChar);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(data.size() >> (8 * i) & 0xFF));
     if (data.empty()) return out;
-    out.reserve(out.size() + data.size() / 2 + 64);
 
     // The data behind the blanks the window starts with; positions below
     // count in this buffer.
@@ -236,17 +270,22 @@ std::string CompressSzdd(std::string_view data, char lastChar)
     std::copy(data.begin(), data.end(), buffer.begin() + kBlankPrefix);
     const std::size_t end = kBlankPrefix + data.size();
 
+    // At worst every token is a literal: a byte each and a flag byte per
+    // eight.
+    const std::size_t headerSize = out.size();
+    out.resize(headerSize + data.size() + data.size() / 8 + 1);
+    TokenWriter writer(out.data() + headerSize);
+
     // Segments are parsed side by side, a round of them at a time so that
     // the parses held stay small, and written in order.
     const std::size_t segments = (data.size() + kSegmentSize - 1) / kSegmentSize;
     const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, segments);
     std::vector<std::vector<Token>> parses(workers);
-    TokenWriter writer(out);
     for (std::size_t round = 0; round < segments; round += workers) {
         const std::size_t count = std::min(workers, segments - round);
         auto parse = [&](std::size_t k) {
             std::size_t begin = kBlankPrefix + (round + k) * kSegmentSize;
-            parses[k] = ParseSegment(buffer.data(), end, begin, std::min(end, begin + kSegmentSize));
+            parses[k] = ParseSegment(buffer.data(), begin, std::min(end, begin + kSegmentSize));
         };
         std::vector<std::thread> threads;
         std::vector<std::exception_ptr> failures(count);
@@ -279,6 +318,7 @@ std::string CompressSzdd(std::string_view data, char lastChar)
             }
         }
     }
+    out.resize(static_cast<std::size_t>(writer.End() - out.data()));
     return out;
 }
 

@@ -7,9 +7,11 @@
 namespace tarvex {
 
 // The compressed form of data: the 14-byte header (magic, 'A', lastChar,
-// the length) and the token stream. The parse is optimal for the format's
-// costs (9 bits a literal, 17 a match) over the longest match found at each
-// position. Throws Exception for data of 4 GiB or more.
+// the length) and the token stream. The parse takes the longest match that
+// bounded hash-chain walks find, but emits a literal first when the next
+// position has a longer one: a few per cent smaller than mscompress's
+// output in a small part of its time. Throws Exception for data of 4 GiB
+// or more.
 std::string CompressSzdd(std::string_view data, char lastChar = 0);
 
 // The medium name of a compressed file, in the style of the Windows

@@ -71,6 +71,9 @@ TEST(SzddCompressor, LargerInputsComeBack)
          }()},
         // Past one segment of parallel parsing: matches across the seams.
         {"several segments", text + RandomBytes(300000, 2) + text.substr(0, 150000) + text},
+        // Segments of 512 KiB: the last one whole, or a single byte.
+        {"two whole segments", (text + text + text + text + text + text).substr(0, 1 << 20)},
+        {"a byte past two segments", (text + text + text + text + text + text).substr(0, (1 << 20) + 1)},
     };
     for (const Case& c : cases) EXPECT_EQ(RoundTrip(dir, c.data), c.data) << c.what;
 }
@@ -92,6 +95,54 @@ TEST(SzddCompressor, MatchesAtTheWindowEdge)
     std::size_t plain = CompressSzdd(RepeatedAt(4095, 0)).size();
     EXPECT_LT(CompressSzdd(RepeatedAt(4095, 40)).size(), plain + 10);
     EXPECT_GT(CompressSzdd(RepeatedAt(4097, 40)).size(), plain + 40);
+}
+
+TEST(SzddCompressor, SizesAroundTheWindowComeBack)
+{
+    ScratchDir dir;
+    for (std::size_t size : {std::size_t{4094}, std::size_t{4095}, std::size_t{4096}, std::size_t{4097},
+                             std::size_t{8191}, std::size_t{8192}, std::size_t{8193}}) {
+        std::string cycle; // a period longer than a match: every match is a full one but the last
+        for (std::size_t i = 0; i < size; ++i) cycle += static_cast<char>('a' + i % 23);
+        for (const std::string& data : {RandomBytes(size, static_cast<unsigned>(size)), std::string(size, 'r'), cycle})
+            EXPECT_EQ(RoundTrip(dir, data), data) << "size " << size;
+    }
+}
+
+// The expander's ring starts 16 bytes before its end, so file offset 16,
+// and every 4096 after it, is slot 0: a match may copy from over the end.
+TEST(SzddCompressor, MatchesOverTheRingEnd)
+{
+    ScratchDir dir;
+    for (std::size_t wrap : {std::size_t{16}, std::size_t{16 + 4096}, std::size_t{16 + 3 * 4096}}) {
+        for (std::size_t before : {std::size_t{1}, std::size_t{9}, std::size_t{15}}) {
+            std::string noise = RandomBytes(wrap + 300, static_cast<unsigned>(wrap + before));
+            std::string data = noise;
+            data.replace(wrap - before + 200, 18, noise, wrap - before, 18);
+            EXPECT_EQ(RoundTrip(dir, data), data) << "wrap " << wrap << ", " << before << " before it";
+            // The copy is found: 18 literals cost 20 bytes, a match 2.
+            EXPECT_LT(CompressSzdd(data).size() + 10, CompressSzdd(noise).size()) << wrap << " " << before;
+        }
+        // A run over the end copies from itself.
+        std::string run = RandomBytes(wrap - 5, 9) + std::string(40, 'q') + RandomBytes(20, 10);
+        EXPECT_EQ(RoundTrip(dir, run), run) << "run over " << wrap;
+    }
+}
+
+// The match finder keeps 16 bits of a position: a repeat 64 KiB back, out
+// of the window, must not be taken for one nearby, nor hide one that is.
+TEST(SzddCompressor, RepeatsSixtyFourKiBBack)
+{
+    ScratchDir dir;
+    for (std::size_t distance : {std::size_t{65536 - 100}, std::size_t{65536}, std::size_t{65536 + 7},
+                                 std::size_t{65536 + 4095}, std::size_t{131072 + 3}}) {
+        std::string noise = RandomBytes(distance, static_cast<unsigned>(distance));
+        std::string far = noise + noise.substr(0, 40) + RandomBytes(100, 11);
+        EXPECT_EQ(RoundTrip(dir, far), far) << "distance " << distance;
+        std::string near = far + noise.substr(distance - 1000, 40);
+        EXPECT_EQ(RoundTrip(dir, near), near) << "distance " << distance;
+        EXPECT_LT(CompressSzdd(near).size(), CompressSzdd(far).size() + 10) << "distance " << distance;
+    }
 }
 
 TEST(SzddCompressor, HeaderNamesTheLengthAndTheReplacedCharacter)

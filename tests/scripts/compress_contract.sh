@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # tarvex compress: output that msexpand and the build's own expansion (lz32
-# under Wine, ours natively) both give back unchanged; the error line and
-# exit codes.
+# under Wine, ours natively) both give back unchanged, and no larger than
+# mscompress's; the error line and exit codes.
 # usage: compress_contract.sh PLATFORM BUILD_DIR SOURCE_DIR
 set -u
 platform=$1 build=$2 src=$3
@@ -39,6 +39,9 @@ for d in (4095, 4096, 4097):
 for name, data in cases.items():
     open(os.path.join(out, name), "wb").write(data)
 PY
+# Real machine code: the start of the program under test.
+if [ "$platform" = win32 ]; then program=$build/tarvex.exe; else program=$build/tarvex; fi
+head -c 400000 "$program" > "$work/program.bin"
 for f in "$work"/*.txt "$work"/*.bin; do
     name=$(basename "$f")
     run compress "$f" "$work/$name.z" 2>"$work/err" || { failed "$name: exit code $?: $(cat "$work/err")"; continue; }
@@ -47,6 +50,15 @@ for f in "$work"/*.txt "$work"/*.bin; do
     run expand "$work/$name.z" "$work/$name.back" 2>/dev/null || failed "$name: expand failed"
     cmp -s "$f" "$work/$name.back" || failed "$name: tarvex expand gives other bytes"
 done
+# Never larger than mscompress's output, on text and on code.
+if command -v mscompress >/dev/null; then
+    for name in text.txt program.bin; do
+        cp "$work/$name" "$work/ms-$name"
+        mscompress "$work/ms-$name" >/dev/null 2>&1
+        ours=$(stat -c %s "$work/$name.z") theirs=$(stat -c %s "$work/ms-${name}_")
+        [ "$ours" -le "$theirs" ] || failed "$name: $ours bytes, mscompress $theirs"
+    done
+fi
 # The header keeps the character the medium name replaces.
 test "$(head -c 10 "$work/text.txt.z" | tail -c 1)" = t || failed "header: last character of text.txt"
 
