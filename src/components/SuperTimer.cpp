@@ -2,7 +2,6 @@
 
 #include "platform/Clock.h"
 #include "platform/MainThread.h"
-#include "platform/ThreadPriority.h"
 
 #include <algorithm>
 
@@ -23,13 +22,9 @@ public:
 
 class PlatformHandOff : public MainThreadDispatcher {
 public:
+    PlatformHandOff() { platform::BindMainThread(); }
     bool Post(std::function<void()> call) override { return platform::PostToMainThread(std::move(call)); }
 };
-
-// At namespace scope: function-local statics would bring guard code into
-// setup.exe.
-SystemClock systemClock;
-PlatformHandOff platformHandOff;
 
 } // namespace
 
@@ -72,12 +67,16 @@ bool KeepsRunning(bool countDown, std::uint16_t interval, std::int32_t timeCount
     return ticks < tickLimit || tickLimit <= 0;
 }
 
-TimerClock& SystemTimerClock() { return systemClock; }
+TimerClock& SystemTimerClock()
+{
+    static SystemClock clock;
+    return clock;
+}
 
 MainThreadDispatcher& MainThreadHandOff()
 {
-    platform::BindMainThread();
-    return platformHandOff;
+    static PlatformHandOff handOff;
+    return handOff;
 }
 
 // ---------------------------------------------------------------------------
@@ -93,7 +92,7 @@ TTimerThread::~TTimerThread()
         ++Timer.generation_;
     }
     Timer.wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    thread_.Join();
 }
 
 bool TTimerThread::Parked() const
@@ -104,12 +103,12 @@ bool TTimerThread::Parked() const
 
 void TTimerThread::Start()
 {
-    if (!thread_.joinable()) thread_ = std::thread([this] { Execute(); });
+    if (!thread_.Joinable()) thread_ = platform::Thread([this] { Execute(); });
 }
 
-void TTimerThread::ApplyPriority(int priority) { platform::SetThreadPriority(thread_, priority); }
+void TTimerThread::ApplyPriority(int priority) { thread_.SetPriority(priority); }
 
-bool TTimerThread::WaitUntilEnabled(std::unique_lock<std::mutex>& lock)
+bool TTimerThread::WaitUntilEnabled(std::unique_lock<platform::Mutex>& lock)
 {
     TSuperTimer& t = Timer;
     if (!t.enabled_ && !t.terminated_) {

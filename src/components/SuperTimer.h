@@ -3,13 +3,12 @@
 // (TTimerThread) that sleeps for most of each interval and then polls the
 // millisecond clock; each tick is handed to the main thread, where OnTimer
 // runs while the worker waits.
+#include "platform/Thread.h"
+
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace tarvex {
 
@@ -85,11 +84,11 @@ private:
     void Start();
     void ApplyPriority(int priority);
     void Execute();
-    bool WaitUntilEnabled(std::unique_lock<std::mutex>& lock);
+    bool WaitUntilEnabled(std::unique_lock<platform::Mutex>& lock);
     bool SleepFor(std::uint32_t ms);
     bool PollUntil(std::uint32_t nextTickAt, std::uint32_t generation, std::uint32_t& now);
 
-    std::thread thread_;
+    platform::Thread thread_;
 };
 
 class TSuperTimer {
@@ -136,8 +135,8 @@ private:
     MainThreadDispatcher& dispatcher_;
 
     // Written by the main thread under mutex_, read by the worker under it.
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    mutable platform::Mutex mutex_;
+    platform::ConditionVariable wake_;
     bool enabled_ = false;
     std::uint16_t interval_ = 1000;
     TThreadPriority priority_ = TThreadPriority::tpHigher;

@@ -1,8 +1,0 @@
-#include "platform/ThreadPriority.h"
-
-namespace tarvex::platform {
-
-void SetThreadPriority(std::thread&, int) {}
-void SetCurrentThreadPriority(int) {}
-
-} // namespace tarvex::platform
