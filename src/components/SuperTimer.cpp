@@ -22,9 +22,13 @@ public:
 
 class PlatformHandOff : public MainThreadDispatcher {
 public:
-    PlatformHandOff() { platform::BindMainThread(); }
     bool Post(std::function<void()> call) override { return platform::PostToMainThread(std::move(call)); }
 };
+
+// At namespace scope: function-local statics would bring guard code into
+// setup.exe.
+SystemClock systemClock;
+PlatformHandOff platformHandOff;
 
 } // namespace
 
@@ -67,16 +71,12 @@ bool KeepsRunning(bool countDown, std::uint16_t interval, std::int32_t timeCount
     return ticks < tickLimit || tickLimit <= 0;
 }
 
-TimerClock& SystemTimerClock()
-{
-    static SystemClock clock;
-    return clock;
-}
+TimerClock& SystemTimerClock() { return systemClock; }
 
 MainThreadDispatcher& MainThreadHandOff()
 {
-    static PlatformHandOff handOff;
-    return handOff;
+    platform::BindMainThread();
+    return platformHandOff;
 }
 
 // ---------------------------------------------------------------------------
