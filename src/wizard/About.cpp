@@ -19,6 +19,8 @@ constexpr char kOk[] = "OK";
 constexpr char kLogo[] = "LOGO";
 constexpr platform::Size kLogoSize{32, 32};
 constexpr std::uint16_t kMoveInterval = 20;
+// The bottom turn keeps this much below the image, measured from the outer height.
+constexpr int kBottomMargin = 4;
 
 platform::FontSpec Arial(int height)
 {
@@ -36,7 +38,7 @@ TBounce BounceStep(const TBounce& at, platform::Size window, int pictureWidth, i
     next.left += at.stepX;
     if (window.width - pictureWidth < next.left) next.stepX = -TAboutBox::kStep;
     if (next.left < 0) next.stepX = TAboutBox::kStep;
-    if (window.height - imageHeight - 4 < next.top) next.stepY = -TAboutBox::kStep;
+    if (window.height - imageHeight - kBottomMargin < next.top) next.stepY = -TAboutBox::kStep;
     if (next.top < 0) next.stepY = TAboutBox::kStep;
     return next;
 }
