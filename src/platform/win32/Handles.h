@@ -14,6 +14,15 @@ public:
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
     UniqueHandle(UniqueHandle&& other) noexcept : h_(other.h_) { other.h_ = INVALID_HANDLE_VALUE; }
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
+        if (this != &other) {
+            if (Valid()) CloseHandle(h_);
+            h_ = other.h_;
+            other.h_ = INVALID_HANDLE_VALUE;
+        }
+        return *this;
+    }
 
     bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
     HANDLE Get() const { return h_; }

@@ -1,6 +1,7 @@
 #include "platform/Thread.h"
 
 #include "platform/Exception.h"
+#include "platform/win32/Handles.h"
 
 #include <windows.h>
 
@@ -9,8 +10,8 @@ namespace tarvex::platform {
 static_assert(sizeof(void*) == sizeof(SRWLOCK) && sizeof(void*) == sizeof(CONDITION_VARIABLE));
 
 struct Thread::Running {
-    HANDLE handle = nullptr;
     std::function<void()> body;
+    UniqueHandle handle{nullptr};
 };
 
 namespace {
@@ -31,8 +32,8 @@ Thread::Thread() = default;
 Thread::Thread(std::function<void()> body) : running_(std::make_unique<Running>())
 {
     running_->body = std::move(body);
-    running_->handle = CreateThread(nullptr, 0, RunBody, &running_->body, 0, nullptr);
-    if (!running_->handle) throw Exception("Cannot start a thread");
+    running_->handle = UniqueHandle(CreateThread(nullptr, 0, RunBody, &running_->body, 0, nullptr));
+    if (!running_->handle.Valid()) throw Exception("Cannot start a thread");
 }
 
 Thread::~Thread() { Join(); }
@@ -51,14 +52,13 @@ bool Thread::Joinable() const { return running_ != nullptr; }
 void Thread::Join()
 {
     if (!running_) return;
-    WaitForSingleObject(running_->handle, INFINITE);
-    CloseHandle(running_->handle);
+    WaitForSingleObject(running_->handle.Get(), INFINITE);
     running_.reset();
 }
 
 void Thread::SetPriority(int priority)
 {
-    if (running_) ::SetThreadPriority(running_->handle, priority);
+    if (running_) ::SetThreadPriority(running_->handle.Get(), priority);
 }
 
 void SetCurrentThreadPriority(int priority) { ::SetThreadPriority(GetCurrentThread(), priority); }
