@@ -14,7 +14,8 @@ case $target in
     szdd) sources=("$src/src/platform/posix/Szdd.cpp") ;;
     pe_version) sources=("$src/src/platform/posix/PeVersion.cpp") ;;
     ini) sources=("$src/src/platform/posix/IniFile.cpp" "$src/src/platform/Profile.cpp"
-                  "$src/src/setup_description/SetupInformation.cpp" "$src/src/paths/PathText.cpp"
+                  "$src/src/setup_description/SetupInformation.cpp" "$src/src/setup_description/DecimalText.cpp"
+                  "$src/src/paths/PathText.cpp"
                   "$src/src/platform/posix/System_posix.cpp") ;;
     registry) sources=("$src/src/platform/posix/RegistryStore.cpp") ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
