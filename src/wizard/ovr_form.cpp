@@ -33,7 +33,8 @@ TfmOverWrite::TfmOverWrite(char dateSeparator)
         value->SetFont(kValueFont);
     int order = 0;
     for (platform::Button* button : {&btnYes, &btnNo, &btnYesToAll, &btnNoToAll}) button->SetTabOrder(order++);
-    // Yes has the focus, so Enter answers Yes; no button cancels, so Escape does nothing.
+    // Enter answers Yes; no button cancels, so Escape does nothing.
+    btnYes.SetDefault(true);
     form_.SetActiveControl(btnYes);
     btnYes.OnClick = [this] { btnYesClick(); };
     btnNo.OnClick = [this] { btnNoClick(); };

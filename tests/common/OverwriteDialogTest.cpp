@@ -41,6 +41,7 @@ TEST_F(OverwriteDialog, LaysOutTheQuestionWithYesFocusedFirst)
     EXPECT_EQ(350, form.GetBounds().width);
     EXPECT_EQ(215, form.GetBounds().height);
     EXPECT_EQ(&dialog.btnYes, form.ActiveControl());
+    EXPECT_EQ(&dialog.btnYes, form.DefaultButton());
     EXPECT_EQ(TOverwriteMode::omYes, dialog.Answer());
 
     struct Expected {
