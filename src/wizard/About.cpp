@@ -9,7 +9,7 @@ namespace {
 constexpr char kCaption[] = "About";
 constexpr char kTitle[] = "Program Title";
 constexpr char kAuthors[] = "The Tarvex team";
-constexpr char kVersion[] = "Version " TARVEX_VERSION " (Dec 2026)";
+constexpr char kVersion[] = "Version " TARVEX_VERSION " (" TARVEX_BUILD_MONTH ")";
 constexpr char kTerms[] = "Freeware, no warranty";
 constexpr char kDate[] = "Copyright (c) 2026";
 constexpr char kWebAddress[] = "http://www.tarvex.org";
