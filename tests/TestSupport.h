@@ -66,7 +66,7 @@ inline std::filesystem::path HostFile(const std::string& path)
 #ifdef _WIN32
     return std::filesystem::path(path);
 #else
-    return std::filesystem::path(platform::HostPath(path));
+    return std::filesystem::path(platform::MachineHostPath(path));
 #endif
 }
 
@@ -91,7 +91,15 @@ public:
         std::filesystem::create_directories(HostFile("C:\\") / "Base");
 #endif
         std::filesystem::create_directories(scratch_.Path() / "medium");
+        platform::SetMediumFolder(scratch_.File("medium"));
     }
+    ~InstallSandbox()
+    {
+        platform::SetMediumFolder("");
+        platform::SetMachineRoot("");
+    }
+    InstallSandbox(const InstallSandbox&) = delete;
+    InstallSandbox& operator=(const InstallSandbox&) = delete;
     const std::string& Base() const { return base_; }
     // The medium folder as the engine takes it (ending with a separator).
     std::string Medium() const { return scratch_.File("medium") + (std::string(1, std::filesystem::path::preferred_separator)); }

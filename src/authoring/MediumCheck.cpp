@@ -17,7 +17,6 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <random>
 #include <set>
 
 namespace tarvex {
@@ -306,6 +305,12 @@ private:
             if (SameTextAscii(installName, kUninstaller)) uninstaller = true;
             CheckTokens("FILES", key, destDir + "\\" + installName);
             folderUses_.push_back({"FILES", key, StripTrailingBackslash(ExtractFilePath(destDir + "\\" + installName))});
+            if (LeavesFolder(source)) {
+                Add(Severity::Error, "source-outside", "FILES", key,
+                    Quoted(source) + " lies outside the medium: the installation refuses it");
+                expandedSizeKnown_ = false;
+                continue;
+            }
             std::optional<long double> size = ExpandedSize("FILES", key, source);
             if (size) report_.expandedSize += *size;
             else expandedSizeKnown_ = false;
@@ -502,16 +507,11 @@ private:
             std::error_code ec;
             size = static_cast<long double>(fs::file_size(*path, ec));
         } else {
-            std::random_device random;
-            fs::path scratch = fs::temp_directory_path() / ("tarvex-check-" + std::to_string(random()));
             try {
-                platform::LzExpandFile(*path, scratch.string());
-                size = static_cast<long double>(fs::file_size(scratch));
+                size = static_cast<long double>(platform::LzExpandedSize(*path));
             } catch (const std::exception& e) {
                 Add(Severity::Error, "lz-damaged", section, key, Quoted(source) + " does not expand: " + e.what());
             }
-            std::error_code ec;
-            fs::remove(scratch, ec);
         }
         sizes_[*path] = size;
         return size;

@@ -8,6 +8,7 @@ namespace tarvex {
 namespace {
 
 constexpr char kTempSuffix[] = ".~tvx";
+constexpr char kSameFile[] = "Source and destination are the same file: ";
 
 // Removes the temporary copy unless it was put in place.
 class TempSibling {
@@ -50,6 +51,31 @@ bool LZCopyFile(const std::string& source, const std::string& dest)
     platform::PutInPlace(temp.Path(), dest);
     temp.Keep();
     return true;
+}
+
+void ExpandReplacing(const std::string& source, const std::string& dest)
+{
+    if (platform::SameFile(source, dest)) throw Exception(kSameFile + dest);
+    const auto named = [&dest](const std::exception& e) { return Exception(dest + ": " + e.what()); };
+    try {
+        platform::CheckWritable(dest);
+    } catch (const platform::EInOutError& e) {
+        throw named(e);
+    }
+    TempSibling temp(dest);
+    try {
+        platform::LzExpandFile(source, temp.Path());
+    } catch (const platform::LzError& e) {
+        // The temporary name means nothing to the user; the destination does.
+        if (e.GetStage() != platform::LzError::Stage::CreateDest) throw;
+        throw Exception(dest + ": " + platform::IoErrorText(e.SystemCode()));
+    }
+    try {
+        platform::PutInPlace(temp.Path(), dest);
+    } catch (const platform::EInOutError& e) {
+        throw named(e);
+    }
+    temp.Keep();
 }
 
 } // namespace tarvex

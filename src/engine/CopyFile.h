@@ -20,4 +20,10 @@ public:
 // user the file that was there.
 bool LZCopyFile(const std::string& source, const std::string& dest);
 
+// The tool's expansion of one file, written the same safe way: dest is
+// replaced only by a whole expansion, and a failure leaves it as it was and
+// no temporary file behind. Refuses source and dest being one file. Throws
+// an Exception whose message names the file concerned.
+void ExpandReplacing(const std::string& source, const std::string& dest);
+
 } // namespace tarvex

@@ -24,6 +24,7 @@ constexpr char kUninstallString[] = "UninstallString";
 constexpr char kLogSeparator[] = ",";
 // What the runtime says when the first FILES entry is asked of an empty list.
 constexpr char kListIndexError[] = "List index out of bounds";
+constexpr char kSourceOutside[] = "Source file outside the medium: ";
 } // namespace
 
 TInstallation::TInstallation(const TSetupInformation& setupInfo)
@@ -39,6 +40,9 @@ std::string TInstallation::InstallDirectory() const
 
 void TInstallation::Install()
 {
+    // Only the medium's own files are installed; refused before anything is written.
+    for (const TProgramItem& item : FileItems)
+        if (LeavesFolder(item.SourceName)) throw EInstallError(kSourceOutside + item.SourceName);
     LogFileName = RemoveDoubleBackslashes(InstallDirectory() + kLogName);
     OnStatus("Creating directories...");
     OnStep();

@@ -2,6 +2,8 @@
 
 #include "platform/System.h"
 
+#include <algorithm>
+
 namespace tarvex {
 
 std::string RemoveDoubleBackslashes(std::string_view text)
@@ -23,6 +25,25 @@ std::string ExtractFileName(std::string_view path)
 {
     std::size_t cut = path.find_last_of("\\:");
     return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+bool LeavesFolder(std::string_view relative)
+{
+    if (relative.size() >= 2 && relative[1] == ':') return true;
+    long depth = 0;
+    std::size_t pos = 0;
+    while (pos <= relative.size()) {
+        std::size_t end = relative.find_first_of("\\/", pos);
+        if (end == std::string_view::npos) end = relative.size();
+        std::string_view part = relative.substr(pos, end - pos);
+        pos = end + 1;
+        if (part.find_first_not_of(". ") != std::string_view::npos) {
+            ++depth;
+        } else if (std::count(part.begin(), part.end(), '.') >= 2) {
+            if (--depth < 0) return true;
+        }
+    }
+    return false;
 }
 
 std::string ExeDirectory() { return ExtractFilePath(platform::ExePath()); }

@@ -14,6 +14,12 @@ std::string ExtractFilePath(std::string_view path);
 // The file-name part of a path: the text after its last backslash or colon.
 std::string ExtractFileName(std::string_view path);
 
+// Whether a path meant relative to a folder leads out of it: it names a
+// drive, or its ".." components climb above where it starts. A component of
+// dots and blanks only is taken as "..", as Windows drops trailing dots and
+// blanks.
+bool LeavesFolder(std::string_view relative);
+
 // The directory of the running setup program, ending with a backslash.
 std::string ExeDirectory();
 

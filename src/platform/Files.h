@@ -33,6 +33,11 @@ bool RemoveFile(const std::string& path);
 // file passes.
 void CheckWritable(const std::string& path);
 
+// Whether the file read as source and the file dest names are one file,
+// whatever the spellings, case or links that lead to it; false when either
+// is missing.
+bool SameFile(const std::string& source, const std::string& dest);
+
 // Puts the file temp in the place of dest, replacing dest; throws EInOutError.
 void PutInPlace(const std::string& temp, const std::string& dest);
 

@@ -3,6 +3,7 @@
 // and any other file out unchanged.
 #include "platform/Exception.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tarvex::platform {
@@ -31,6 +32,10 @@ private:
 // is the authority for the output size: data that ends before it is an error,
 // data beyond it is ignored. Throws LzError; dest may then be left partial.
 void LzExpandFile(const std::string& source, const std::string& dest);
+
+// The number of bytes LzExpandFile would write for source, found without
+// writing them anywhere it need not. Throws LzError as LzExpandFile does.
+std::uint64_t LzExpandedSize(const std::string& source);
 
 // The runtime's text for an I/O error by system error code.
 std::string IoErrorText(unsigned systemCode);

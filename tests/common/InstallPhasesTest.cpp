@@ -17,7 +17,6 @@ using tarvex::platform::RootKey;
 using tarvex::test::HostFile;
 using tarvex::test::InstallSandbox;
 using tarvex::test::ReadBytes;
-using tarvex::test::ScratchDir;
 
 namespace {
 
@@ -35,7 +34,6 @@ class Phases : public ::testing::Test {
 protected:
     platform::ComApartment com; // links are made through COM, as in setup.exe
     InstallSandbox box;
-    ScratchDir iniDir;
     std::string title = UniqueTitle();
     std::unique_ptr<TSetupInformation> info;
     std::unique_ptr<TInstallation> engine;
@@ -46,7 +44,7 @@ protected:
                           "\r\nExecutable=demo.exe\r\nReadMe=r\r\nLicense=l\r\nDirectory=d\r\nNewDirectory=n\r\n"
                           "StartMenu=s\r\nNewMenu=m\r\nTotalSize=1\r\nRoute=5\r\nRun=\r\nRun Description=\r\n" +
                           lists;
-        info = std::make_unique<TSetupInformation>(iniDir.Write("Setup.INI", ini));
+        info = std::make_unique<TSetupInformation>(box.WriteMedium("Setup.INI", ini));
         engine = std::make_unique<TInstallation>(*info);
         engine->Directory = box.Base();
         engine->NewDirectory = title;

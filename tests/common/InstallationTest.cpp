@@ -14,7 +14,6 @@ using namespace tarvex;
 using tarvex::test::HostFile;
 using tarvex::test::InstallSandbox;
 using tarvex::test::ReadBytes;
-using tarvex::test::ScratchDir;
 
 namespace {
 
@@ -46,7 +45,6 @@ platform::DosDateTime Dos(int year, int month, int day, int hour, int minute, in
 class Engine : public ::testing::Test {
 protected:
     InstallSandbox box;
-    ScratchDir iniDir;
     std::unique_ptr<TSetupInformation> info;
     std::unique_ptr<TInstallation> engine;
     std::vector<std::string> events;
@@ -55,7 +53,7 @@ protected:
 
     void Load(const std::string& lists)
     {
-        info = std::make_unique<TSetupInformation>(iniDir.Write("Setup.INI", kGeneral + lists));
+        info = std::make_unique<TSetupInformation>(box.WriteMedium("Setup.INI", kGeneral + lists));
         engine = std::make_unique<TInstallation>(*info);
         engine->Directory = box.Base();
         engine->NewDirectory = "Demo";
@@ -96,7 +94,11 @@ protected:
     }
     void Medium(const std::string& name, const std::string& bytes, const platform::DosDateTime& when)
     {
-        ASSERT_TRUE(platform::SetLastWriteTime(box.WriteMedium(name, bytes), when));
+        // Dated inside the machine, which is all the program may write, then moved onto the medium.
+        const std::string staged = box.Base() + "\\" + name + ".staged";
+        std::ofstream(HostFile(staged), std::ios::binary) << bytes;
+        ASSERT_TRUE(platform::SetLastWriteTime(staged, when));
+        std::filesystem::rename(HostFile(staged), box.WriteMedium(name, ""));
     }
 };
 

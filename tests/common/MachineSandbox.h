@@ -25,6 +25,7 @@ protected:
     void TearDown() override
     {
         for (const auto& [root, key] : testKeys_) DeleteTestKey(root, key);
+        platform::SetMediumFolder("");
         platform::SetMachineRoot("");
     }
 

@@ -35,6 +35,7 @@ struct PackFixture {
         options.medium = scratch.File("medium");
         options.title = "Packed";
         options.setupProgram = scratch.Write("setup.exe", "setup");
+        platform::SetMediumFolder(options.medium); // what is read back is read from the medium
     }
     void Put(const std::string& relative, const std::string& bytes)
     {
@@ -65,8 +66,8 @@ TEST(MediumPack, EveryFileComesBackFromItsEntry)
                                                            : item.DestDir.substr(9) + "\\" + item.InstallName;
         ASSERT_TRUE(f.originals.count(installed)) << installed;
         EXPECT_TRUE(mediumNames.insert(item.SourceName).second) << "medium name used twice: " << item.SourceName;
-        platform::LzExpandFile(MediumPath(f.options.medium, item.SourceName), f.scratch.File("out"));
-        EXPECT_EQ(ReadFileBytes(f.scratch.File("out")), f.originals[installed]) << installed;
+        platform::LzExpandFile(MediumPath(f.options.medium, item.SourceName), f.sandbox.Base() + "\\out");
+        EXPECT_EQ(ReadFileBytes(test::HostFile(f.sandbox.Base() + "\\out").string()), f.originals[installed]) << installed;
         EXPECT_EQ(fs::last_write_time(MediumPath(f.options.medium, item.SourceName)),
                   fs::last_write_time(MediumPath(f.options.sourceTree, installed)))
             << "the installed file takes its date from the medium";

@@ -95,16 +95,71 @@ TEST_F(MachineRoot, DrivePathsMapUnderTheRootWithoutRegardToCase)
     const fs::path drive = Root() / "drive_c";
     fs::create_directories(drive / "Program Files" / "Demo");
     EXPECT_EQ((drive / "Program Files" / "Demo" / "x.exe").string(),
-              platform::HostPath("C:\\Program Files\\Demo\\x.exe"));
+              platform::MachineHostPath("C:\\Program Files\\Demo\\x.exe"));
     EXPECT_EQ((drive / "Program Files" / "Demo" / "New" / "Sub").string(),
-              platform::HostPath("c:\\PROGRAM FILES\\demo\\New\\Sub"));
-    EXPECT_EQ((drive / "WINDOWS").string(), platform::HostPath("C:\\windows\\"));
-    EXPECT_EQ((drive / "Program Files").string(), platform::HostPath("C:\\WINDOWS\\..\\.\\program files"));
-    EXPECT_EQ((Root() / "drive_d" / "Data").string(), platform::HostPath("D:\\Data"));
-    EXPECT_EQ(drive.string(), platform::HostPath("C:\\"));
-    // Host paths and relative paths pass through with separators turned.
-    EXPECT_EQ("/tmp/a/b", platform::HostPath("/tmp/a\\b"));
-    EXPECT_EQ("rel/x", platform::HostPath("rel\\x"));
+              platform::MachineHostPath("c:\\PROGRAM FILES\\demo\\New\\Sub"));
+    EXPECT_EQ((drive / "WINDOWS").string(), platform::MachineHostPath("C:\\windows\\"));
+    EXPECT_EQ((drive / "Program Files").string(), platform::MachineHostPath("C:\\WINDOWS\\..\\.\\program files"));
+    EXPECT_EQ((Root() / "drive_d" / "Data").string(), platform::MachineHostPath("D:\\Data"));
+    EXPECT_EQ(drive.string(), platform::MachineHostPath("C:\\"));
+}
+
+// No text leads out of the root: rooted, host-style, relative and climbing
+// paths all land on a drive of the machine.
+TEST_F(MachineRoot, PathsWithoutADriveStayInTheMachine)
+{
+    GetWindowsDir();
+    const fs::path c = Root() / "drive_c";
+    const fs::path d = Root() / "drive_d";
+    const std::pair<const char*, fs::path> cases[] = {
+        {"\\tmp\\x", c / "tmp" / "x"},
+        {"/tmp/x", c / "tmp" / "x"},
+        {"\\\\server\\share\\x", c / "server" / "share" / "x"},
+        {"rel\\x", c / "rel" / "x"},
+        {"..\\..\\x", c / "x"},
+        {"C:\\a\\..\\..\\..\\x", c / "x"},
+        {"C:..\\..\\x", c / "x"},
+        {"D:..\\x", d / "x"},
+    };
+    for (const auto& [path, host] : cases) EXPECT_EQ(host.string(), platform::MachineHostPath(path)) << path;
+    EXPECT_EQ("", platform::MachineHostPath("")); // names nothing, as on Windows
+
+    // The current directory sets the drive of rooted paths and the start of relative ones.
+    Configure("[Machine]\nCurrentDirectory=D:\\Work\n");
+    EXPECT_EQ((d / "x").string(), platform::MachineHostPath("\\x"));
+    EXPECT_EQ((d / "Work" / "rel").string(), platform::MachineHostPath("rel"));
+    EXPECT_EQ((d / "Work" / "rel").string(), platform::MachineHostPath("d:rel"));
+    EXPECT_EQ((c / "rel").string(), platform::MachineHostPath("C:rel"));
+    EXPECT_EQ((d / "y").string(), platform::MachineHostPath("..\\..\\..\\y"));
+    // One that is no full drive path cannot send them anywhere else.
+    for (const char* odd : {"/etc", "Work", "D:Work", ""}) {
+        Configure(std::string("[Machine]\nCurrentDirectory=") + odd + "\n");
+        EXPECT_EQ((c / "rel").string(), platform::MachineHostPath("rel")) << odd;
+    }
+}
+
+// Reads of the medium folder go to the host; writes never do, and nothing
+// beside the medium is read there.
+TEST_F(MachineRoot, OnlyReadsReachTheMediumFolder)
+{
+    const fs::path medium = scratch_.Path() / "medium";
+    fs::create_directories(medium);
+    platform::SetMediumFolder(medium.string());
+    const std::string inMedium = medium.string() + "/\\sub\\.\\Setup.INI";
+    EXPECT_EQ((medium / "sub" / "Setup.INI").string(), platform::ReadHostPath(inMedium));
+    EXPECT_EQ(platform::MachineHostPath(inMedium).rfind(RootDir() + "/drive_c/", 0), 0u);
+    for (const std::string& outside : {medium.string() + "/../secret", medium.string() + "2/x", std::string("/etc/passwd"),
+                                       std::string("medium\\x")})
+        EXPECT_EQ(platform::ReadHostPath(outside).rfind(RootDir() + "/drive_c/", 0), 0u) << outside;
+}
+
+TEST(NoMachine, PathsAreTheHostsOwnAndDrivePathsAreErrors)
+{
+    platform::SetMachineRoot("");
+    EXPECT_EQ("/tmp/a/b", platform::MachineHostPath("/tmp/a\\b"));
+    EXPECT_EQ("rel/x", platform::ReadHostPath("rel\\x"));
+    EXPECT_THROW(platform::MachineHostPath("C:\\x"), Exception);
+    EXPECT_THROW(GetWindowsDir(), Exception);
 }
 
 TEST_F(MachineRoot, FreeSpaceIsTheFixedFigureOrTheHostFigure)

@@ -24,6 +24,12 @@ protected:
     {
         HeadlessUi::Instance().Reset();
         platform::SetMachineRoot(dir.File("root"));
+        platform::SetMediumFolder(dir.Path().string()); // the setup program's own folder
+    }
+    void TearDown() override
+    {
+        platform::SetMediumFolder("");
+        platform::SetMachineRoot("");
     }
     ScratchDir dir;
     std::string Directory() const { return dir.Path().string() + "/"; }

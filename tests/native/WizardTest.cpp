@@ -144,8 +144,8 @@ TEST_F(Wizard, FullRouteShowsEveryPageInOrderAndInstalls)
     EXPECT_FALSE(w.btnExit.Enabled());
     EXPECT_TRUE(w.Window().Closed());
     EXPECT_TRUE(Messages().empty()) << Messages()[0].text;
-    EXPECT_TRUE(std::filesystem::exists(platform::HostPath("C:\\Program Files\\Demo\\a.txt")));
-    EXPECT_TRUE(std::filesystem::exists(platform::HostPath("C:\\Program Files\\Demo\\Install.log")));
+    EXPECT_TRUE(std::filesystem::exists(platform::MachineHostPath("C:\\Program Files\\Demo\\a.txt")));
+    EXPECT_TRUE(std::filesystem::exists(platform::MachineHostPath("C:\\Program Files\\Demo\\Install.log")));
 }
 
 TEST_F(Wizard, InstallPageFollowsTheEngineStepByStep)

@@ -29,7 +29,7 @@ std::optional<DosDateTime> ToDos(const struct statx_timestamp& stamp)
 std::optional<FileStamps> ReadFileStamps(const std::string& path)
 {
     struct statx st {};
-    if (::statx(AT_FDCWD, HostPath(path).c_str(), 0, STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME, &st) != 0)
+    if (::statx(AT_FDCWD, ReadHostPath(path).c_str(), 0, STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME, &st) != 0)
         return std::nullopt;
     if (S_ISDIR(st.stx_mode)) return std::nullopt;
     FileStamps result;

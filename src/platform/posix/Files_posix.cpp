@@ -40,24 +40,24 @@ bool ReadOnlyFile(const struct stat& st) { return S_ISREG(st.st_mode) && (st.st_
 
 bool MakeDirectory(const std::string& path)
 {
-    return ::mkdir(HostPath(path).c_str(), 0777) == 0;
+    return ::mkdir(MachineHostPath(path).c_str(), 0777) == 0;
 }
 
 bool DirectoryExists(const std::string& path)
 {
     struct stat st {};
-    return ::stat(HostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(MachineHostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool FileExists(const std::string& path)
 {
     struct stat st {};
-    return ::stat(HostPath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return ::stat(MachineHostPath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool RemoveFile(const std::string& path)
 {
-    std::string host = HostPath(path);
+    std::string host = MachineHostPath(path);
     struct stat st {};
     if (::stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || ReadOnlyFile(st)) return false;
     return ::unlink(host.c_str()) == 0;
@@ -65,7 +65,7 @@ bool RemoveFile(const std::string& path)
 
 void CheckWritable(const std::string& path)
 {
-    std::string host = HostPath(path);
+    std::string host = MachineHostPath(path);
     struct stat st {};
     if (::stat(host.c_str(), &st) != 0) return;
     if (S_ISDIR(st.st_mode) || ReadOnlyFile(st)) throw EInOutError(5);
@@ -73,15 +73,22 @@ void CheckWritable(const std::string& path)
     if (!fd.Valid()) throw EInOutError(SystemCode(errno, host));
 }
 
+bool SameFile(const std::string& source, const std::string& dest)
+{
+    struct stat a {}, b {};
+    return ::stat(ReadHostPath(source).c_str(), &a) == 0 && ::stat(MachineHostPath(dest).c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 void PutInPlace(const std::string& temp, const std::string& dest)
 {
-    std::string hostDest = HostPath(dest);
-    if (::rename(HostPath(temp).c_str(), hostDest.c_str()) != 0) throw EInOutError(SystemCode(errno, hostDest));
+    std::string hostDest = MachineHostPath(dest);
+    if (::rename(MachineHostPath(temp).c_str(), hostDest.c_str()) != 0) throw EInOutError(SystemCode(errno, hostDest));
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
-    std::string host = HostPath(path);
+    std::string host = MachineHostPath(path);
     struct stat st {};
     if (::stat(host.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ReadOnlyFile(st)))
         throw Exception(kCannotCreate + path);
@@ -113,7 +120,7 @@ bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
     times[0].tv_nsec = UTIME_OMIT; // access time stays
     times[1].tv_sec = when;
     times[1].tv_nsec = 0;
-    return ::utimensat(AT_FDCWD, HostPath(path).c_str(), times, 0) == 0;
+    return ::utimensat(AT_FDCWD, MachineHostPath(path).c_str(), times, 0) == 0;
 }
 
 } // namespace tarvex::platform

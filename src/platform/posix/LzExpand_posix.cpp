@@ -93,36 +93,63 @@ private:
     const std::string& name_;
 };
 
+// Nothing kept: only the number of bytes counted.
+class CountingSink : public ByteSink {
+public:
+    void Write(const unsigned char*, std::size_t) override {}
+};
+
+// The source opened for reading, with its status; throws as opening fails.
+int OpenSource(const std::string& source, struct stat& st)
+{
+    const std::string host = ReadHostPath(source);
+    int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        unsigned code = OpenErrorCode(errno, host);
+        throw LzError(LzError::Stage::OpenSource, code, source + ": " + IoErrorText(code));
+    }
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw LzError(LzError::Stage::OpenSource, 5, source + ": " + IoErrorText(5));
+    }
+    return fd;
+}
+
+std::uint64_t Expand(const std::string& source, int in, ByteSink& out)
+{
+    FdSource reader(in, source);
+    try {
+        return ExpandSzdd(reader, out);
+    } catch (const SzddError& e) {
+        throw LzError(LzError::Stage::Expand, 0, "Unable to expand " + source + ": " + e.Message());
+    }
+}
+
 } // namespace
 
 void LzExpandFile(const std::string& source, const std::string& dest)
 {
-    std::string sourceHost = HostPath(source);
-    std::string destHost = HostPath(dest);
-    Fd in(::open(sourceHost.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
-    if (in.Get() >= 0 && (::fstat(in.Get(), &st) != 0 || S_ISDIR(st.st_mode))) {
-        throw LzError(LzError::Stage::OpenSource, 5, source + ": " + IoErrorText(5));
-    }
-    if (in.Get() < 0) {
-        unsigned code = OpenErrorCode(errno, sourceHost);
-        throw LzError(LzError::Stage::OpenSource, code, source + ": " + IoErrorText(code));
-    }
+    Fd in(OpenSource(source, st));
+    std::string destHost = MachineHostPath(dest);
     Fd out(::open(destHost.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (out.Get() < 0) {
         unsigned code = OpenErrorCode(errno, destHost);
         throw LzError(LzError::Stage::CreateDest, code, dest + ": " + IoErrorText(code));
     }
-    FdSource reader(in.Get(), source);
     FdSink writer(out.Get(), dest);
-    try {
-        ExpandSzdd(reader, writer);
-    } catch (const SzddError& e) {
-        throw LzError(LzError::Stage::Expand, 0, "Unable to expand " + source + ": " + e.Message());
-    }
+    Expand(source, in.Get(), writer);
     // The library's copy carries the source's last-write time over.
     struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
     ::futimens(out.Get(), times);
+}
+
+std::uint64_t LzExpandedSize(const std::string& source)
+{
+    struct stat st {};
+    Fd in(OpenSource(source, st));
+    CountingSink counter;
+    return Expand(source, in.Get(), counter);
 }
 
 } // namespace tarvex::platform

@@ -7,10 +7,12 @@
 #include "platform/posix/PosixFile.h"
 #include "platform/posix/RegistryStore.h"
 
+#include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tarvex::platform {
@@ -25,12 +27,14 @@ constexpr const char kWindowsDirKey[] = "WindowsDir";
 constexpr const char kProgramFilesKey[] = "ProgramFilesDir";
 constexpr const char kCommonFilesKey[] = "CommonFilesDir";
 constexpr const char kFreeSpaceKey[] = "FreeSpace";
+constexpr const char kCurrentDirectoryKey[] = "CurrentDirectory";
 // Where the installer reads Program Files and Common Files.
 constexpr const char kCurrentVersionKey[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 constexpr const char kDefaultWindowsDir[] = "C:\\WINDOWS";
 constexpr const char kDefaultProgramFiles[] = "C:\\Program Files";
 constexpr const char kDefaultCommonFiles[] = "C:\\Program Files\\Common Files";
+constexpr const char kDefaultCurrentDirectory[] = "C:\\";
 
 struct ShellFolderDefault {
     int folderId;
@@ -55,15 +59,9 @@ constexpr ShellFolderDefault kShellFolders[] = {
 };
 
 std::mutex rootMutex;
-std::string rootDir;      // empty until set or first used
+std::string rootDir;      // empty: no machine
 std::string preparedRoot; // the root whose defaults are in place
-
-std::string DefaultRoot()
-{
-    if (const char* env = std::getenv("TARVEX_ROOT"); env && *env) return env;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.local/share/tarvex/machine";
-}
+std::string mediumDir;    // absolute, without a trailing slash; empty: none
 
 bool Exists(const std::string& hostPath)
 {
@@ -91,6 +89,8 @@ std::string DefaultMachineIni()
     text += std::string(kWindowsDirKey) + "=" + kDefaultWindowsDir + "\r\n";
     text += std::string(kProgramFilesKey) + "=" + kDefaultProgramFiles + "\r\n";
     text += std::string(kCommonFilesKey) + "=" + kDefaultCommonFiles + "\r\n";
+    text += "; Where relative paths start; its drive is the drive of paths without one.\r\n";
+    text += std::string(kCurrentDirectoryKey) + "=" + kDefaultCurrentDirectory + "\r\n";
     text += "; Bytes free on every drive; the host's figure when absent.\r\n";
     text += std::string(";") + kFreeSpaceKey + "=1000000000\r\n\r\n";
     text += std::string("[") + kFoldersSection + "]\r\n";
@@ -110,6 +110,12 @@ MachineSettings ReadSettings(const std::string& root)
     settings.windowsDir = get(kMachineSection, kWindowsDirKey, kDefaultWindowsDir);
     settings.programFilesDir = get(kMachineSection, kProgramFilesKey, kDefaultProgramFiles);
     settings.commonFilesDir = get(kMachineSection, kCommonFilesKey, kDefaultCommonFiles);
+    settings.currentDirectory = get(kMachineSection, kCurrentDirectoryKey, kDefaultCurrentDirectory);
+    // Only a full drive path can stand for it; anything else would start
+    // relative paths nowhere in particular.
+    if (!IsDrivePath(settings.currentDirectory) || settings.currentDirectory.size() < 3 ||
+        (settings.currentDirectory[2] != '\\' && settings.currentDirectory[2] != '/'))
+        settings.currentDirectory = kDefaultCurrentDirectory;
     for (const auto& folder : kShellFolders)
         settings.shellFolders[folder.folderId] = get(kFoldersSection, folder.key, folder.path);
     if (auto figure = ini.Lookup(kMachineSection, kFreeSpaceKey); figure && !figure->empty()) {
@@ -159,6 +165,41 @@ std::string Resolve(const std::string& root, char drive, std::string_view rest)
     return host;
 }
 
+// An absolute host path with "." and ".." resolved by their text alone
+// (relative ones start at the host's working directory).
+std::string NormalHostPath(std::string_view path)
+{
+    std::string text(path);
+    for (char& c : text)
+        if (c == '\\') c = '/';
+    if (text.empty() || text[0] != '/') {
+        char cwd[PATH_MAX];
+        if (!::getcwd(cwd, sizeof cwd)) throw Exception("Cannot find the working directory for " + text);
+        text = std::string(cwd) + "/" + text;
+    }
+    std::vector<std::string_view> parts;
+    std::string_view rest = text;
+    std::size_t pos = 0;
+    while (pos <= rest.size()) {
+        std::size_t end = rest.find('/', pos);
+        if (end == std::string_view::npos) end = rest.size();
+        std::string_view part = rest.substr(pos, end - pos);
+        pos = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string out;
+    for (std::string_view part : parts) {
+        out += '/';
+        out += part;
+    }
+    return out.empty() ? "/" : out;
+}
+
 // Creates what a missing or partial root lacks; called with the lock held.
 void Prepare(const std::string& root)
 {
@@ -190,7 +231,7 @@ void Prepare(const std::string& root)
 std::string PreparedRoot()
 {
     std::lock_guard<std::mutex> lock(rootMutex);
-    if (rootDir.empty()) rootDir = DefaultRoot();
+    if (rootDir.empty()) throw Exception("No machine: the machine root is not set");
     if (preparedRoot != rootDir) {
         Prepare(rootDir);
         preparedRoot = rootDir;
@@ -208,6 +249,19 @@ void SetMachineRoot(const std::string& hostDir)
     preparedRoot.clear();
 }
 
+void SetMediumFolder(const std::string& hostDir)
+{
+    std::string normal = hostDir.empty() ? std::string() : NormalHostPath(hostDir);
+    std::lock_guard<std::mutex> lock(rootMutex);
+    mediumDir = std::move(normal);
+}
+
+bool HasMachine()
+{
+    std::lock_guard<std::mutex> lock(rootMutex);
+    return !rootDir.empty();
+}
+
 std::string MachineRootDir() { return PreparedRoot(); }
 
 MachineSettings ReadMachineSettings() { return ReadSettings(PreparedRoot()); }
@@ -221,6 +275,37 @@ bool IsDrivePath(std::string_view path)
 std::string DriveHostPath(std::string_view path)
 {
     return Resolve(PreparedRoot(), path[0], path.substr(2));
+}
+
+std::string ResolveMachinePath(std::string_view path)
+{
+    const std::string root = PreparedRoot();
+    const auto rooted = [](std::string_view text) { return !text.empty() && (text[0] == '\\' || text[0] == '/'); };
+    if (IsDrivePath(path) && rooted(path.substr(2))) return Resolve(root, path[0], path.substr(2));
+    const std::string current = ReadSettings(root).currentDirectory;
+    if (IsDrivePath(path)) {
+        // "D:name": from the current directory when that is on drive D.
+        if (AsciiLower(path[0]) != AsciiLower(current[0])) return Resolve(root, path[0], path.substr(2));
+        return Resolve(root, path[0], current.substr(2) + "\\" + std::string(path.substr(2)));
+    }
+    if (rooted(path)) return Resolve(root, current[0], path);
+    return Resolve(root, current[0], current.substr(2) + "\\" + std::string(path));
+}
+
+std::optional<std::string> MediumHostPath(std::string_view path)
+{
+    if (path.empty() || path[0] != '/') return std::nullopt; // host paths are absolute
+    std::string medium;
+    {
+        std::lock_guard<std::mutex> lock(rootMutex);
+        medium = mediumDir;
+    }
+    if (medium.empty()) return std::nullopt;
+    std::string host = NormalHostPath(path);
+    if (host == medium || medium == "/" || (host.size() > medium.size() && host.compare(0, medium.size(), medium) == 0 &&
+                                           host[medium.size()] == '/'))
+        return host;
+    return std::nullopt;
 }
 
 std::string RegistryStorePath() { return PreparedRoot() + "/" + kRegistryFile; }

@@ -2,6 +2,13 @@
 // The emulated Windows machine inside a host folder ROOT: ROOT/drive_c is
 // C:\, ROOT/machine.ini holds the machine's folders, ROOT/registry.reg its
 // registry. Internal to the portable backend.
+//
+// Every path of the machine lies inside ROOT, whatever its text: a path
+// without a drive is on the drive of the current directory, a relative path
+// starts at the current directory (machine.ini's CurrentDirectory, C:\ by
+// default), and ".." stops at the drive's root. The only host files outside
+// ROOT that the program touches are those of the medium folder, and only to
+// read them.
 #include <map>
 #include <optional>
 #include <string>
@@ -10,15 +17,21 @@
 namespace tarvex::platform {
 
 struct MachineSettings {
-    std::string windowsDir;      // C:\WINDOWS
-    std::string programFilesDir; // C:\Program Files
-    std::string commonFilesDir;  // C:\Program Files\Common Files
+    std::string windowsDir;                  // C:\WINDOWS
+    std::string programFilesDir;             // C:\Program Files
+    std::string commonFilesDir;              // C:\Program Files\Common Files
+    std::string currentDirectory;            // C:\; always a drive and its root
     std::map<int, std::string> shellFolders; // by shell folder identifier
     std::optional<double> freeSpace;         // fixed figure for every drive
 };
 
-// The host folder of the machine, created with its defaults when missing.
+// The host folder of the machine, created with its defaults when missing;
+// throws when no machine root is set.
 std::string MachineRootDir();
+
+// Whether a machine root is set. Without one there is no machine, and the
+// program's paths are the host's own (the tool's commands on host files).
+bool HasMachine();
 
 // machine.ini as it stands now, defaults filling what it leaves out.
 MachineSettings ReadMachineSettings();
@@ -30,6 +43,14 @@ bool IsDrivePath(std::string_view path);
 // matched without regard to ASCII case against what exists, the rest kept
 // as given. "." and ".." are resolved, empty components skipped.
 std::string DriveHostPath(std::string_view path);
+
+// The host path of any path of the machine, inside ROOT as above: each
+// component matched without regard to ASCII case against what exists.
+std::string ResolveMachinePath(std::string_view path);
+
+// The host path of an absolute host path that lies in the medium folder
+// (by its text, "." and ".." resolved), else none.
+std::optional<std::string> MediumHostPath(std::string_view path);
 
 // The store file of the registry.
 std::string RegistryStorePath();

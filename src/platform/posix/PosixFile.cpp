@@ -13,13 +13,21 @@ UniqueFd::~UniqueFd()
     if (fd_ >= 0) ::close(fd_);
 }
 
-std::string HostPath(const std::string& path)
+std::string MachineHostPath(const std::string& path)
 {
-    if (IsDrivePath(path)) return DriveHostPath(path);
+    if (path.empty()) return path; // names nothing, as on Windows: every call on it fails
+    if (HasMachine() || IsDrivePath(path)) return ResolveMachinePath(path);
     std::string out = path;
     for (char& c : out)
         if (c == '\\') c = '/';
     return out;
+}
+
+std::string ReadHostPath(const std::string& path)
+{
+    if (HasMachine())
+        if (std::optional<std::string> medium = MediumHostPath(path)) return *medium;
+    return MachineHostPath(path);
 }
 
 bool ReadWholeFile(const std::string& hostPath, std::string& out)

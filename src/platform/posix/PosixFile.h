@@ -18,11 +18,17 @@ private:
     int fd_;
 };
 
-// The host path for a path the program uses. A drive path (C:\Program
-// Files\x.exe) lies under the machine root, its components matched without
-// regard to case; other paths pass unchanged except that backslashes
-// separate directories too.
-std::string HostPath(const std::string& path);
+// The host path for a path the program writes, creates, deletes, sets the
+// time of, runs or tests for existence: always inside the machine root (see
+// MachineRoot.h). Without a machine, the host path itself, backslashes
+// separating directories too; a drive path is then an error. The empty path
+// stays empty, which every file operation refuses.
+std::string MachineHostPath(const std::string& path);
+
+// The host path for a path the program reads a file's bytes or times from:
+// a file of the medium folder where it lies, anything else as
+// MachineHostPath gives it.
+std::string ReadHostPath(const std::string& path);
 
 // Reads the whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& hostPath, std::string& out);

@@ -12,7 +12,7 @@ void CreateShellLink(const std::string& linkFile, const std::string& description
     if (linkFile.size() > kMaxLinkPath) throw Exception(kLinkPathTooLong + linkFile);
     // As with the shell's own save, a file that can't be written (its folder
     // is missing, say) is simply not there afterwards.
-    WriteFileReplacing(HostPath(linkFile), LnkBytes({target, description, arguments, workingDirectory}));
+    WriteFileReplacing(MachineHostPath(linkFile), LnkBytes({target, description, arguments, workingDirectory}));
 }
 
 } // namespace tarvex::platform

@@ -69,11 +69,19 @@ std::vector<std::string> SplitArguments(std::string_view text)
     return args;
 }
 
+// The host file a program name stands for: a path of the machine, with or
+// without ".exe"; a bare name also in the Windows directory. Programs of the
+// host outside the machine are never found.
 std::string ProgramHostPath(const std::string& name)
 {
-    std::string host = HostPath(name);
-    if (IsFile(host)) return host;
-    if (IsFile(host + ".exe")) return host + ".exe";
+    if (name.empty()) return std::string();
+    std::vector<std::string> tries{name};
+    if (HasMachine() && name.find_first_of("\\/:") == std::string::npos) tries.push_back(WindowsDirectory() + "\\" + name);
+    for (const std::string& path : tries) {
+        std::string host = MachineHostPath(path);
+        if (IsFile(host)) return host;
+        if (IsFile(host + ".exe")) return host + ".exe";
+    }
     return std::string();
 }
 
@@ -93,14 +101,7 @@ bool FindProgram(const std::string& commandLine, std::string& program, std::stri
     std::size_t end = 0;
     while (end != std::string_view::npos) {
         end = line.find_first_of(" \t", end + 1);
-        std::string name(line.substr(0, end));
-        if (name.find_first_of("\\/") == std::string::npos) {
-            // A bare name: the host's search path finds it.
-            program = name;
-            rest = end == std::string_view::npos ? std::string_view() : line.substr(end);
-            return !program.empty();
-        }
-        program = ProgramHostPath(name);
+        program = ProgramHostPath(std::string(line.substr(0, end)));
         if (!program.empty()) {
             rest = end == std::string_view::npos ? std::string_view() : line.substr(end);
             return true;
@@ -142,10 +143,7 @@ void StartProgram(const std::string& commandLine, int)
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
-    const bool searched = program.find('/') == std::string::npos;
-    int rc = searched ? ::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ)
-                      : ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-    if (rc != 0) return;
+    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
     // Nobody waits for the program; a detached waiter keeps it from lingering
     // as a zombie while we run on.
     std::thread([pid] {

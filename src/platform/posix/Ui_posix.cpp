@@ -134,7 +134,7 @@ void RunModal(Form& form)
 void Close(Form& form) { form.SetShown(false); }
 void Quit(Form&) {}
 
-bool ReadFileBytes(const std::string& path, std::string& bytes) { return ReadWholeFile(HostPath(path), bytes); }
+bool ReadFileBytes(const std::string& path, std::string& bytes) { return ReadWholeFile(ReadHostPath(path), bytes); }
 
 } // namespace backend
 

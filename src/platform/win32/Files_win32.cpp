@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include "platform/Ascii.h"
 #include "platform/win32/Handles.h"
 
 #include <windows.h>
@@ -28,6 +29,36 @@ void CheckWritable(const std::string& path)
     // The same access and sharing a truncating open for writing would ask for.
     UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.Valid()) throw EInOutError(GetLastError());
+}
+
+namespace {
+
+// The volume and index that name a file, whatever path leads to it.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    UniqueHandle h(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h.Valid() && GetFileInformationByHandle(h.Get(), &info);
+}
+
+std::string FullPath(const std::string& path)
+{
+    char buffer[MAX_PATH + 1] = {};
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    return n == 0 || n > MAX_PATH ? path : std::string(buffer, n);
+}
+
+} // namespace
+
+bool SameFile(const std::string& source, const std::string& dest)
+{
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    if (!FileIdentity(source, a) || !FileIdentity(dest, b)) return false;
+    if (a.nFileIndexHigh | a.nFileIndexLow)
+        return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+               a.nFileIndexLow == b.nFileIndexLow;
+    // A file system without file indexes: the full paths, case aside.
+    return SameTextAscii(FullPath(source), FullPath(dest));
 }
 
 void PutInPlace(const std::string& temp, const std::string& dest)

@@ -103,4 +103,23 @@ void LzExpandFile(const std::string& source, const std::string& dest)
     }
 }
 
+// lz32 expands only into a file: a temporary one, removed when done.
+std::uint64_t LzExpandedSize(const std::string& source)
+{
+    char dir[MAX_PATH + 1] = {};
+    char temp[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathA(sizeof dir, dir);
+    if (n == 0 || n > MAX_PATH || GetTempFileNameA(dir, "tvx", 0, temp) == 0)
+        throw LzError(LzError::Stage::CreateDest, GetLastError(), "Unable to create a temporary file");
+    struct Removed {
+        const char* path;
+        ~Removed() { DeleteFileA(path); }
+    } removed{temp};
+    LzExpandFile(source, temp);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(temp, GetFileExInfoStandard, &data))
+        throw LzError(LzError::Stage::Expand, GetLastError(), std::string("Unable to read ") + temp);
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 } // namespace tarvex::platform

@@ -31,6 +31,7 @@ int RunCheck(const std::vector<std::string>& args)
             return UsageError();
 #else
             root = args[++i];
+            if (root.empty()) return UsageError(); // a named root, else the check's own scratch machine
 #endif
         } else if (args[i].rfind("--", 0) != 0 && medium.empty()) {
             medium = args[i];
@@ -114,15 +115,18 @@ MediumReport CheckWithDefaults(const std::string& medium, const std::string& roo
     (void)root;
     return CheckMedium(medium);
 #else
+    // The medium is read where it lies, by its full host path; the machine is only consulted.
+    const std::string mediumPath = std::filesystem::absolute(medium).lexically_normal().string();
+    platform::SetMediumFolder(mediumPath);
     if (!root.empty()) {
         platform::SetMachineRoot(root);
-        return CheckMedium(medium);
+        return CheckMedium(mediumPath);
     }
     std::random_device random;
     std::filesystem::path scratch =
         std::filesystem::temp_directory_path() / ("tarvex-machine-" + std::to_string(random()));
     platform::SetMachineRoot(scratch.string());
-    MediumReport report = CheckMedium(medium);
+    MediumReport report = CheckMedium(mediumPath);
     std::error_code ec;
     std::filesystem::remove_all(scratch, ec);
     return report;

@@ -1,7 +1,7 @@
 // tarvex expand SRC DEST: what the copy phase does with one medium file.
 #include "tools/tarvex/Commands.h"
 
-#include "platform/LzExpand.h"
+#include "engine/CopyFile.h"
 
 namespace tarvex::tool {
 
@@ -11,7 +11,7 @@ int RunExpand(const std::vector<std::string>& args)
 {
     if (args.size() != 2) return UsageError();
     try {
-        platform::LzExpandFile(args[0], args[1]);
+        ExpandReplacing(args[0], args[1]);
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }

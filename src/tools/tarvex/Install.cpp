@@ -8,6 +8,7 @@
 #include "platform/System.h"
 #include "platform/Ui.h"
 
+#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -60,7 +61,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args)
             return std::nullopt;
         }
     }
-    if (o.medium.empty() || o.root.has_value() != kNeedsRoot) return std::nullopt;
+    // No silent default machine: the root is named, and named non-empty.
+    if (o.medium.empty() || o.root.has_value() != kNeedsRoot || (o.root && o.root->empty())) return std::nullopt;
     return o;
 }
 
@@ -125,8 +127,13 @@ int RunInstall(const std::vector<std::string>& args)
     if (!o) return UsageError();
     try {
         platform::ComApartment com; // links are made through the shell's COM objects
-        if (o->root) platform::SetMachineRoot(*o->root);
         std::string medium = o->medium;
+        if (o->root) {
+            // The medium is read where it lies, by its full host path; all else is the machine's.
+            medium = std::filesystem::absolute(medium).lexically_normal().string();
+            platform::SetMachineRoot(*o->root);
+            platform::SetMediumFolder(medium);
+        }
         if (medium.back() != '/' && medium.back() != '\\') medium += kNeedsRoot ? "/" : "\\";
         TSetupInformation info(medium + "Setup.INI");
         TInstallation engine(info);

@@ -57,6 +57,7 @@ int RunPack(const std::vector<std::string>& args)
             o.registry.push_back(value);
 #ifndef TARVEX_WIN32
         } else if (a == "--root") {
+            if (value.empty()) return UsageError(); // a named root, else the check's own scratch machine
             root = value;
 #endif
         } else {
