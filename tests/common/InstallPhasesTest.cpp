@@ -183,4 +183,15 @@ TEST(EngineText, ChangeFileExtAndExtractFileName)
     EXPECT_EQ("demo.exe", ExtractFileName("demo.exe"));
 }
 
+// Which FILES sources the engine refuses as lying outside the medium.
+TEST(EngineText, LeavesFolder)
+{
+    for (const char* inside : {"a.txt", "sub\\a.txt", "sub/../a.txt", "\\a.txt", "/a.txt", "a\\.\\b\\..\\c",
+                               "...x", "x..", "sub\\..\\sub\\..\\a"})
+        EXPECT_FALSE(LeavesFolder(inside)) << inside;
+    for (const char* outside : {"..", "..\\secret", "../secret", "sub\\..\\..\\secret", "\\..\\secret", "C:\\secret",
+                                "c:secret", "...\\secret", ".. \\secret", ". .\\secret", "a\\b\\..\\..\\..\\c"})
+        EXPECT_TRUE(LeavesFolder(outside)) << outside;
+}
+
 } // namespace
