@@ -8,6 +8,7 @@
 #include "paths/SystemFolders.h"
 #include "platform/Ascii.h"
 #include "platform/Files.h"
+#include "platform/Registry.h"
 #include "platform/ShellLink.h"
 
 namespace tarvex {
@@ -164,11 +165,15 @@ void TInstallation::CreateShortcuts()
 
 void TInstallation::CreateRegistryEntries()
 {
+    // The phase's values reach the registry together; those written before
+    // a failure still do.
+    platform::RegistryBatch batch;
     RegisterProduct();
     for (const TRegistryItem& item : RegistryItems) {
         WriteRegistryString(item.Root, item.Path, item.Data);
         RegistryLog.push_back(item.Root + kLogSeparator + StripTrailingBackslash(SplitRegistryValuePath(item.Path).Key));
     }
+    batch.Flush();
 }
 
 void TInstallation::RegisterProduct()

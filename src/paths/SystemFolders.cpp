@@ -11,6 +11,16 @@ namespace tarvex {
 namespace {
 constexpr std::size_t kMaxValueName = 255;
 constexpr char kTempFolder[] = "temp";
+constexpr char kDefaultDrive[] = "C:";
+
+// The folder on the Windows directory's drive, as Windows puts it there.
+std::string DefaultRegistryFolder(std::uint8_t index)
+{
+    const std::string windows = GetWindowsDir();
+    const bool drive = windows.size() >= 2 && windows[1] == ':' &&
+                       ((windows[0] >= 'A' && windows[0] <= 'Z') || (windows[0] >= 'a' && windows[0] <= 'z'));
+    return (drive ? windows.substr(0, 2) : std::string(kDefaultDrive)) + std::string(kRegistryFolders[index].Default);
+}
 } // namespace
 
 std::string GetWindowsDir() { return Trim(platform::WindowsDirectory() + "\\"); }
@@ -27,8 +37,11 @@ std::string GetRegistryFolder(std::uint8_t index)
     RegistryValuePath entry = SplitRegistryValuePath(kRegistryFolders[index].Entry);
     // Read access is all this needs; asking for more would fail for users
     // without write rights to HKEY_LOCAL_MACHINE.
-    return platform::ReadRegistryString(platform::RootKey::LocalMachine, entry.Key, entry.Name)
-        .value_or(kRegistryFolderError);
+    if (auto stored = platform::ReadRegistryString(platform::RootKey::LocalMachine, entry.Key, entry.Name))
+        return *stored;
+    // A placeholder text here would become a folder of that name relative to
+    // wherever setup was started; the folder's default is where it belongs.
+    return DefaultRegistryFolder(index);
 }
 
 std::string GetTempDir() { return GetWindowsDir() + kTempFolder; }

@@ -30,17 +30,19 @@ inline constexpr std::uint8_t kSpecialFolderEnd = 18;
 
 struct RegistryFolderRow {
     std::string_view Token;
-    std::string_view Entry; // key path and value name below HKEY_LOCAL_MACHINE
+    std::string_view Entry;   // key path and value name below HKEY_LOCAL_MACHINE
+    std::string_view Default; // below the Windows directory's drive, when the value cannot be read
 };
 
 inline constexpr RegistryFolderRow kRegistryFolders[] = {
-    {"%PROGRAMFILES", "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir"},
-    {"%COMMONFILES", "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CommonFilesDir"},
-    {"%UNKNOWN", ""},
+    {"%PROGRAMFILES", "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir", "\\Program Files"},
+    {"%COMMONFILES", "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CommonFilesDir",
+     "\\Program Files\\Common Files"},
+    {"%UNKNOWN", "", ""},
 };
 inline constexpr std::uint8_t kRegistryFolderEnd = 2;
 
-// What an unreadable registry folder stands as.
+// What a row past the table stands as.
 inline constexpr char kRegistryFolderError[] = "error";
 
 // The show command the wizard starts the installed program with.
@@ -52,7 +54,10 @@ std::string GetWindowsDir();
 // The file-system path of a special folder by its row, or the empty text.
 std::string GetSpecialFolder(std::uint8_t index);
 
-// The directory stored under a registry folder's row, or "error".
+// The directory stored under a registry folder's row; the folder's default
+// on the Windows directory's drive (C:\Program Files) when the key or the
+// value is missing or cannot be read; "error" for a row past the table. A
+// value of another type than a string raises the registry wrapper's error.
 std::string GetRegistryFolder(std::uint8_t index);
 
 // GetWindowsDir followed by "temp"; not created here.

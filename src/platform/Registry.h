@@ -45,6 +45,21 @@ bool WriteRegistryValue(RootKey root, const std::string& keyPath, const std::str
 std::optional<std::string> ReadRegistryString(RootKey root, const std::string& keyPath,
                                               const std::string& name);
 
+// Registry writes made while one of these lives may be held back and reach
+// the registry together: at Flush, which raises the error the first held
+// write would have raised, or at the end of the scope, where a failure is
+// not reported (an error is then already on its way). Outside any scope a
+// write reaches the registry before its call returns. The Windows registry
+// keeps its own: there both do nothing.
+class RegistryBatch {
+public:
+    RegistryBatch();
+    ~RegistryBatch();
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+    void Flush();
+};
+
 // Shared by both backends.
 ERegistryError CreateKeyError(const std::string& keyPath);
 ERegistryError SetDataError(const std::string& valueName);

@@ -5,6 +5,7 @@
 #include "paths/PathTokens.h"
 #include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
+#include "platform/Registry.h"
 #include "platform/posix/PosixFile.h"
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
 
 using namespace tarvex;
 namespace fs = std::filesystem;
@@ -177,16 +179,40 @@ TEST_F(MachineRoot, FreeSpaceIsTheFixedFigureOrTheHostFigure)
     EXPECT_EQ(-1.0, GetFreeSpace("E:\\"));
 }
 
-TEST_F(MachineRoot, ARegistryFolderWithoutItsValueReadsAsError)
+TEST_F(MachineRoot, ARegistryFolderThatCannotBeReadIsItsDefaultOnTheWindowsDrive)
 {
+    Configure("[Machine]\nWindowsDir=D:\\WIN95\nProgramFilesDir=E:\\Apps\n");
     GetWindowsDir();
-    WriteText(Root() / "registry.reg",
-              "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
-              "\"CommonFilesDir\"=\"\"\r\n");
-    EXPECT_EQ("error", GetRegistryFolder(0));
+    const fs::path store = Root() / "registry.reg";
+    // The value missing, the other present but empty.
+    WriteText(store, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
+                     "\"CommonFilesDir\"=\"\"\r\n");
+    EXPECT_EQ("D:\\Program Files", GetRegistryFolder(0));
     EXPECT_EQ("", GetRegistryFolder(1)); // present but empty
     TInstallOption choices;
-    EXPECT_EQ("error\\Tools", ExpandTokens("%PROGRAMFILES\\Tools", choices));
+    EXPECT_EQ("D:\\Program Files\\Tools", ExpandTokens("%PROGRAMFILES\\Tools", choices));
+    EXPECT_EQ("error", GetRegistryFolder(2));
+
+    // The key missing.
+    WriteText(store, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n");
+    EXPECT_EQ("D:\\Program Files\\Common Files", GetRegistryFolder(1));
+
+    // A store that cannot be read: nothing found, and nothing written over it.
+    const std::string before = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]"
+                               "\r\n\"ProgramFilesDir\"=\"E:\\\\Apps\"\r\n";
+    WriteText(store, before);
+    EXPECT_EQ("E:\\Apps", GetRegistryFolder(0));
+    fs::permissions(store, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+                    fs::perm_options::remove);
+    EXPECT_EQ("D:\\Program Files", GetRegistryFolder(0));
+    try {
+        WriteRegistryString("HKEY_CURRENT_USER", "\\Software\\Vendor\\Value", "v");
+        FAIL() << "no error";
+    } catch (const ERegistryError& e) {
+        EXPECT_STREQ("Failed to create key \\Software\\Vendor", e.what());
+    }
+    fs::permissions(store, fs::perms::owner_read, fs::perm_options::add);
+    EXPECT_EQ(before, ReadText(store));
 }
 
 TEST_F(MachineRoot, ARegistryFolderOfAnotherTypeRaisesTheWrapperError)
@@ -255,6 +281,116 @@ TEST_F(MachineRoot, KeysKeepTheCaseFirstWrittenAndLeaveNoTemporaryFiles)
     EXPECT_EQ(std::string::npos, store.find("SOFTWARE\\VENDOR"));
     for (const auto& entry : fs::directory_iterator(Root()))
         EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
+}
+
+TEST_F(MachineRoot, HeldBackWritesGiveTheSameStoreAsWritesOneByOne)
+{
+    auto writeAll = [] {
+        WriteRegistryString("HKEY_CURRENT_USER", "\\Software\\Vendor\\Tool\\Path", "a\"b\\c");
+        WriteRegistryString("hkey_local_machine", "\\SOFTWARE\\Vendor\\Tool\\.", "d");
+        WriteRegistryString("HKEY_CURRENT_USER", "\\SOFTWARE\\VENDOR\\tool\\PATH", "e");
+        WriteRegistryString("HKEY_USERS", "Top", "f");
+    };
+    writeAll();
+    const std::string oneByOne = ReadText(Root() / "registry.reg");
+
+    platform::SetMachineRoot(scratch_.File("batched"));
+    GetWindowsDir();
+    const fs::path store = scratch_.Path() / "batched" / "registry.reg";
+    const std::string fresh = ReadText(store);
+    {
+        platform::RegistryBatch batch;
+        writeAll();
+        EXPECT_EQ(fresh, ReadText(store)); // held back...
+        EXPECT_EQ("e", platform::ReadRegistryString(platform::RootKey::CurrentUser, "\\Software\\Vendor\\Tool", "Path"));
+        batch.Flush();
+        EXPECT_EQ(oneByOne, ReadText(store)); // ...and then written whole
+    }
+    for (const auto& entry : fs::directory_iterator(store.parent_path()))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
+}
+
+TEST_F(MachineRoot, HeldBackWritesReachTheStoreWhenAnErrorEndsTheirScope)
+{
+    GetWindowsDir();
+    try {
+        platform::RegistryBatch batch;
+        WriteRegistryString("HKEY_CURRENT_USER", "\\Software\\Vendor\\First", "1");
+        WriteRegistryString("HKEY_CLASSES_ROOT", "\\x\\y", "z");
+        FAIL() << "no error";
+    } catch (const ERegistryError& e) {
+        EXPECT_STREQ("Unknown HKEY: HKEY_CLASSES_ROOT", e.what());
+    }
+    EXPECT_NE(std::string::npos, ReadText(Root() / "registry.reg").find("[HKEY_CURRENT_USER\\Software\\Vendor]\r\n\"First\"=\"1\"\r\n"));
+}
+
+TEST_F(MachineRoot, AStoreThatCannotBeReplacedRaisesTheFirstHeldWritesErrorAndKeepsTheFile)
+{
+    GetWindowsDir();
+    const fs::path store = Root() / "registry.reg";
+    const std::string before = ReadText(store);
+    // The temporary file beside the store cannot be made, whoever we run as.
+    fs::create_directories(store.string() + ".tmp" + std::to_string(::getpid()));
+    {
+        platform::RegistryBatch batch;
+        WriteRegistryString("HKEY_LOCAL_MACHINE", "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir", "X:\\");
+        WriteRegistryString("HKEY_CURRENT_USER", "\\Software\\New\\Value", "v");
+        try {
+            batch.Flush();
+            FAIL() << "no error";
+        } catch (const ERegistryError& e) {
+            EXPECT_STREQ("Failed to set data for 'ProgramFilesDir'", e.what());
+        }
+    }
+    EXPECT_EQ(before, ReadText(store));
+    // What the file holds is what is read afterwards.
+    EXPECT_EQ("C:\\Program Files", GetRegistryFolder(0));
+    EXPECT_FALSE(platform::ReadRegistryString(platform::RootKey::CurrentUser, "\\Software\\New", "Value"));
+    // One by one, the failing write raises at once.
+    try {
+        WriteRegistryString("HKEY_CURRENT_USER", "\\Software\\New\\Value", "v");
+        FAIL() << "no error";
+    } catch (const ERegistryError& e) {
+        EXPECT_STREQ("Failed to create key \\Software\\New", e.what());
+    }
+    EXPECT_EQ(before, ReadText(store));
+}
+
+TEST_F(MachineRoot, TheStoreIsReadAgainWhenTheFileChangesAndStillRefusesWhenMarkedReadOnly)
+{
+    GetWindowsDir();
+    const fs::path store = Root() / "registry.reg";
+    EXPECT_EQ("C:\\Program Files", GetRegistryFolder(0));
+    // Edited in place by someone else, to the same length.
+    std::string text = ReadText(store);
+    const std::string was = "\"C:\\\\Program Files\"";
+    text.replace(text.find(was), was.size(), "\"Q:\\\\Program Files\"");
+    WriteText(store, text);
+    EXPECT_EQ("Q:\\Program Files", GetRegistryFolder(0));
+    // Broken by someone else: reported on every call, never reset.
+    WriteText(store, "REGEDIT4\n[HKEY_NOWHERE]\n");
+    EXPECT_THROW(GetRegistryFolder(0), Exception);
+    EXPECT_THROW(WriteRegistryString("HKEY_CURRENT_USER", "\\Software\\X\\c", "3"), Exception);
+    EXPECT_EQ("REGEDIT4\n[HKEY_NOWHERE]\n", ReadText(store));
+    WriteText(store, text);
+    EXPECT_EQ("Q:\\Program Files", GetRegistryFolder(0));
+
+    // Marked read-only while writes are held back: the next write is refused,
+    // and so are the held ones.
+    platform::RegistryBatch batch;
+    WriteRegistryString("HKEY_CURRENT_USER", "\\Software\\X\\c", "3");
+    fs::permissions(store, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_THROW(WriteRegistryString("HKEY_CURRENT_USER", "\\Software\\Y\\c", "3"), ERegistryError);
+    EXPECT_FALSE(platform::WriteRegistryValue(platform::RootKey::CurrentUser, "\\Software\\X", "d", "4"));
+    try {
+        batch.Flush();
+        FAIL() << "no error";
+    } catch (const ERegistryError& e) {
+        EXPECT_STREQ("Failed to create key \\Software\\X", e.what());
+    }
+    EXPECT_EQ(text, ReadText(store));
+    EXPECT_EQ(fs::perms::none, fs::status(store).permissions() & fs::perms::owner_write);
 }
 
 TEST_F(MachineRoot, RunProgramPassesALongCommandLineWholeAndDoesNotWait)

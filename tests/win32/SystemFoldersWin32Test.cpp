@@ -5,6 +5,7 @@
 
 #include "common/MachineSandbox.h"
 
+#include "paths/PathTokens.h"
 #include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
 #include "platform/System.h"
@@ -75,6 +76,67 @@ TEST_F(Win32Machine, RegistryFoldersAreTheSystemsValues)
     const char* currentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     EXPECT_EQ(QueryValue(RootKey::LocalMachine, currentVersion, "ProgramFilesDir")->second, GetRegistryFolder(0));
     EXPECT_EQ(QueryValue(RootKey::LocalMachine, currentVersion, "CommonFilesDir")->second, GetRegistryFolder(1));
+}
+
+// HKEY_LOCAL_MACHINE of this process mapped onto a key of the test's own,
+// so that the machine's folders can be missing or wrong without touching
+// the real ones.
+class LocalMachineOverride {
+public:
+    explicit LocalMachineOverride(const std::string& userKey)
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, userKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        overridden_ = key_ && RegOverridePredefKey(HKEY_LOCAL_MACHINE, key_) == ERROR_SUCCESS;
+    }
+    ~LocalMachineOverride()
+    {
+        if (overridden_) RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        if (key_) RegCloseKey(key_);
+    }
+    LocalMachineOverride(const LocalMachineOverride&) = delete;
+    LocalMachineOverride& operator=(const LocalMachineOverride&) = delete;
+    bool Active() const { return overridden_; }
+
+private:
+    HKEY key_ = nullptr;
+    bool overridden_ = false;
+};
+
+TEST_F(Win32Machine, ARegistryFolderThatCannotBeReadIsItsDefaultOnTheWindowsDrive)
+{
+    const std::string machine = TestKey(RootKey::CurrentUser).substr(1);
+    const std::string currentVersion = machine + "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    LocalMachineOverride override(machine);
+    ASSERT_TRUE(override.Active());
+    ASSERT_FALSE(QueryValue(RootKey::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir"))
+        << "the real machine's value is still seen";
+    const std::string drive = GetWindowsDir().substr(0, 2);
+
+    // The key missing.
+    EXPECT_EQ(drive + "\\Program Files", GetRegistryFolder(0));
+    EXPECT_EQ(drive + "\\Program Files\\Common Files", GetRegistryFolder(1));
+    EXPECT_EQ(drive + "\\Program Files\\Tools", ExpandTokens("%PROGRAMFILES\\Tools", TInstallOption()));
+
+    // The value missing, the other present but empty.
+    HKEY k = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, currentVersion.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &k, nullptr));
+    RegSetValueExA(k, "CommonFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    EXPECT_EQ(drive + "\\Program Files", GetRegistryFolder(0));
+    EXPECT_EQ("", GetRegistryFolder(1));
+
+    // A value of another type still raises the wrapper's error.
+    DWORD one = 1;
+    RegSetValueExA(k, "ProgramFilesDir", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+    try {
+        GetRegistryFolder(0);
+        FAIL() << "no error";
+    } catch (const ERegistryError& e) {
+        EXPECT_STREQ("Invalid data type for 'ProgramFilesDir'", e.what());
+    }
+    RegSetValueExA(k, "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("E:\\Apps"), 8);
+    RegCloseKey(k);
+    EXPECT_EQ("E:\\Apps", GetRegistryFolder(0));
 }
 
 TEST_F(Win32Machine, FoldersAreTheShellsFolders)

@@ -216,14 +216,29 @@ std::string QuoteRegistryString(std::string_view text)
 
 std::string RegistryStore::Text() const
 {
-    std::string out(kHeader);
+    std::size_t size = kHeader.size() + 4;
+    for (const Key& key : keys_) {
+        size += key.path.size() + 6;
+        for (const Value& value : key.values) size += value.name.size() + value.data.size() + value.raw.size() + 8;
+    }
+    std::string out;
+    out.reserve(size + size / 16); // room for escapes
+    out += kHeader;
     out += "\r\n\r\n";
     for (const Key& key : keys_) {
-        out += "[" + key.path + "]\r\n";
+        out += '[';
+        out += key.path;
+        out += "]\r\n";
         for (const Value& value : key.values) {
-            out += value.name.empty() ? std::string("@") : QuoteRegistryString(value.name);
+            if (value.name.empty())
+                out += '@';
+            else
+                out += QuoteRegistryString(value.name);
             out += '=';
-            out += value.isString ? QuoteRegistryString(value.data) : value.raw;
+            if (value.isString)
+                out += QuoteRegistryString(value.data);
+            else
+                out += value.raw;
             out += "\r\n";
         }
         out += "\r\n";
@@ -233,60 +248,65 @@ std::string RegistryStore::Text() const
 
 const RegistryStore::Key* RegistryStore::FindKey(std::string_view path) const
 {
-    std::string wanted = NormalKeyPath(path);
-    for (const Key& key : keys_)
-        if (SameTextAscii(key.path, wanted)) return &key;
-    return nullptr;
+    auto found = keyIndex_.find(AsciiLowerCopy(NormalKeyPath(path)));
+    return found == keyIndex_.end() ? nullptr : &keys_[found->second];
 }
-
-RegistryStore::Key* RegistryStore::Find(std::string_view path) { return const_cast<Key*>(FindKey(path)); }
 
 const RegistryStore::Value* RegistryStore::FindValue(std::string_view path, std::string_view name) const
 {
-    const Key* key = FindKey(path);
-    if (!key) return nullptr;
-    for (const Value& value : key->values)
-        if (SameTextAscii(value.name, name)) return &value;
-    return nullptr;
+    auto key = keyIndex_.find(AsciiLowerCopy(NormalKeyPath(path)));
+    if (key == keyIndex_.end()) return nullptr;
+    const Index& values = valueIndex_[key->second];
+    auto found = values.find(AsciiLowerCopy(name));
+    return found == values.end() ? nullptr : &keys_[key->second].values[found->second];
+}
+
+std::size_t RegistryStore::KeyAt(std::string_view path)
+{
+    const std::string full = NormalKeyPath(path);
+    const std::string lowered = AsciiLowerCopy(full);
+    if (auto found = keyIndex_.find(lowered); found != keyIndex_.end()) return found->second;
+    // Parents first, so that the file lists a key after the keys above it.
+    auto add = [this](std::string spelled, std::string key) {
+        keys_.push_back(Key{std::move(spelled), {}});
+        valueIndex_.emplace_back();
+        keyIndex_.emplace(std::move(key), keys_.size() - 1);
+    };
+    for (std::size_t cut = full.find('\\'); cut != std::string::npos; cut = full.find('\\', cut + 1))
+        if (!keyIndex_.count(lowered.substr(0, cut))) add(full.substr(0, cut), lowered.substr(0, cut));
+    add(full, lowered);
+    return keys_.size() - 1;
 }
 
 bool RegistryStore::AddKey(std::string_view path)
 {
-    std::string full = NormalKeyPath(path);
-    if (FindKey(full)) return false;
-    // Parents first, so that the file lists a key after the keys above it.
-    std::size_t cut = full.find('\\');
-    while (cut != std::string::npos) {
-        std::string parent = full.substr(0, cut);
-        if (!FindKey(parent)) keys_.push_back(Key{parent, {}});
-        cut = full.find('\\', cut + 1);
-    }
-    keys_.push_back(Key{full, {}});
-    return true;
+    const std::size_t before = keys_.size();
+    KeyAt(path);
+    return keys_.size() != before;
+}
+
+RegistryStore::Value& RegistryStore::ValueAt(std::size_t key, const std::string& name)
+{
+    std::vector<Value>& values = keys_[key].values;
+    auto [slot, added] = valueIndex_[key].emplace(AsciiLowerCopy(name), values.size());
+    if (added) values.push_back(Value{name, true, {}, {}});
+    return values[slot->second];
 }
 
 void RegistryStore::SetRaw(std::string_view path, const std::string& name, const std::string& raw)
 {
-    SetString(path, name, std::string());
-    for (Value& value : Find(path)->values)
-        if (SameTextAscii(value.name, name)) {
-            value.isString = false;
-            value.raw = raw;
-        }
+    Value& value = ValueAt(KeyAt(path), name);
+    value.isString = false;
+    value.data.clear();
+    value.raw = raw;
 }
 
 void RegistryStore::SetString(std::string_view path, const std::string& name, const std::string& data)
 {
-    AddKey(path);
-    Key* key = Find(path);
-    for (Value& value : key->values)
-        if (SameTextAscii(value.name, name)) {
-            value.isString = true;
-            value.data = data;
-            value.raw.clear();
-            return;
-        }
-    key->values.push_back(Value{name, true, data, {}});
+    Value& value = ValueAt(KeyAt(path), name);
+    value.isString = true;
+    value.data = data;
+    value.raw.clear();
 }
 
 bool DecodeHexString(std::string_view raw, std::string& out)

@@ -3,8 +3,11 @@
 // imports. Key paths are full ("HKEY_LOCAL_MACHINE\SOFTWARE\Vendor"); key and
 // value names compare without regard to ASCII case and keep the case they
 // were first written in. Pure text work: file access is the caller's.
+// Keys and values are found through an index of their ASCII-lowered names,
+// so a store of any size takes the same time per lookup.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tarvex::platform {
@@ -44,8 +47,14 @@ public:
     const std::vector<Key>& Keys() const { return keys_; }
 
 private:
-    Key* Find(std::string_view path);
-    std::vector<Key> keys_;
+    using Index = std::unordered_map<std::string, std::size_t>;
+    // The key's position, added with the keys above it when missing.
+    std::size_t KeyAt(std::string_view path);
+    Value& ValueAt(std::size_t key, const std::string& name);
+
+    std::vector<Key> keys_;         // in the order the file lists them
+    Index keyIndex_;                // lowered normal path -> keys_ position
+    std::vector<Index> valueIndex_; // per key: lowered value name -> values position
 };
 
 // A string in regedit's quoted form: backslash and quote escaped, and line

@@ -29,6 +29,10 @@ HKEY RootHandle(RootKey root) { return reinterpret_cast<HKEY>(static_cast<ULONG_
 
 } // namespace
 
+RegistryBatch::RegistryBatch() = default;
+RegistryBatch::~RegistryBatch() = default;
+void RegistryBatch::Flush() {}
+
 void CreateRegistryKey(RootKey root, const std::string& keyPath)
 {
     RegKey key;
