@@ -8,11 +8,13 @@ namespace tarvex {
 namespace {
 
 constexpr char kTempSuffix[] = ".~tvx";
+// What Windows reports for a path past MAX_PATH.
+constexpr unsigned kFileNameTooLong = 206;
 
 // Removes the temporary copy unless it was put in place.
 class TempSibling {
 public:
-    explicit TempSibling(const std::string& dest) : path_(dest + kTempSuffix) {}
+    explicit TempSibling(const std::string& dest) : path_(CopyTempPath(dest)) {}
     ~TempSibling()
     {
         if (!kept_) platform::RemoveFile(path_);
@@ -29,8 +31,13 @@ private:
 
 } // namespace
 
+std::string CopyTempPath(const std::string& dest) { return dest + kTempSuffix; }
+
 bool LZCopyFile(const std::string& source, const std::string& dest)
 {
+    // The suffix may carry a name that fits past the limit; refuse it here
+    // rather than leave it to the backend, so that both builds agree.
+    if (CopyTempPath(dest).size() > kMaxCopyPath) throw platform::EInOutError(kFileNameTooLong);
     // A destination we may not replace fails as opening it for writing would.
     platform::CheckWritable(dest);
     TempSibling temp(dest);

@@ -22,6 +22,7 @@ constexpr char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion
 constexpr char kDisplayName[] = "DisplayName";
 constexpr char kUninstallString[] = "UninstallString";
 constexpr char kLogSeparator[] = ",";
+constexpr char kNoProductKey[] = "Title names no Uninstall key of its own: ";
 // What the runtime says when the first FILES entry is asked of an empty list.
 constexpr char kListIndexError[] = "List index out of bounds";
 } // namespace
@@ -39,6 +40,8 @@ std::string TInstallation::InstallDirectory() const
 
 void TInstallation::Install()
 {
+    if (!TitleNamesOwnKey(SetupInfo.Title))
+        throw EInstallError(kNoProductKey + std::string(kProductRoot) + kUninstallKey + SetupInfo.Title);
     LogFileName = RemoveDoubleBackslashes(InstallDirectory() + kLogName);
     OnStatus("Creating directories...");
     OnStep();
@@ -217,6 +220,11 @@ void SetUpChoices(TInstallation& installation)
     installation.Directory = ExpandTokens(info.Directory, installation);
     installation.NewDirectory = info.NewDirectory;
     installation.Title = info.Title;
+}
+
+bool TitleNamesOwnKey(const std::string& title)
+{
+    return title.find_first_not_of("\\ ") != std::string::npos;
 }
 
 std::string AbbreviatePath(const std::string& path)
