@@ -32,7 +32,7 @@ IniLineLocator::IniLineLocator(std::string_view text)
         if (line.front() == '[') {
             std::size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
-                sections_.push_back(Section{std::string(TrimBlanks(line.substr(1, close - 1))), lineNumber, {}});
+                sections_.push_back(Section{std::string(TrimBlanks(line.substr(1, close - 1))), lineNumber, {}, {}});
                 current = &sections_.back();
                 continue;
             }
@@ -42,7 +42,10 @@ IniLineLocator::IniLineLocator(std::string_view text)
             current = &sections_.back();
         }
         std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos) continue;
+        if (eq == std::string_view::npos) {
+            if (line.front() != ';') current->bare.push_back(Key{std::string(line), "", lineNumber});
+            continue;
+        }
         std::string_view name = TrimBlanks(line.substr(0, eq));
         if (name.empty() || name.front() == ';') continue;
         current->keys.push_back(Key{std::string(name), std::string(TrimBlanks(line.substr(eq + 1))), lineNumber});
@@ -83,6 +86,12 @@ std::vector<int> IniLineLocator::IgnoredSectionLines(std::string_view section) c
     for (const Section& s : sections_)
         if (&s != first && s.line != 0 && SameTextAscii(s.name, section)) lines.push_back(s.line);
     return lines;
+}
+
+std::vector<IniLineLocator::Key> IniLineLocator::LinesWithoutEquals(std::string_view section) const
+{
+    const Section* s = Find(section);
+    return s ? s->bare : std::vector<Key>{};
 }
 
 } // namespace tarvex

@@ -29,12 +29,17 @@ public:
     std::vector<Key> Keys(std::string_view section) const;
     // Lines of later headers of the same section: they are not read.
     std::vector<int> IgnoredSectionLines(std::string_view section) const;
+    // Lines of the section that counts that hold no '=' and are no comment:
+    // neither reader lists them as keys, so they are never read. The text
+    // is trimmed; the value is empty.
+    std::vector<Key> LinesWithoutEquals(std::string_view section) const;
 
 private:
     struct Section {
         std::string name;
         int line = 0;
         std::vector<Key> keys;
+        std::vector<Key> bare;
     };
     const Section* Find(std::string_view section) const;
 

@@ -1,6 +1,7 @@
 #include "authoring/MediumCheck.h"
 
 #include "authoring/IniLineLocator.h"
+#include "engine/CopyFile.h"
 #include "engine/Installation.h"
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
@@ -11,6 +12,7 @@
 #include "platform/Profile.h"
 #include "platform/ShellLink.h"
 #include "platform/SzddFormat.h"
+#include "setup_description/Route.h"
 #include "setup_description/SetupInformation.h"
 
 #include <filesystem>
@@ -33,6 +35,8 @@ constexpr char kUninstaller[] = "ridsetup.exe";
 // Link paths this close to the limit may pass it where the Start Menu lies
 // deeper than on the machine the estimate is made on.
 constexpr std::size_t kLinkMargin = 40;
+// No drive reports more free bytes than a 64-bit count holds.
+constexpr long double kMostFreeSpace = 18446744073709551616.0L;
 
 constexpr const char* kGeneralKeys[] = {"Title",        "Executable", "ReadMe",    "License",
                                         "Directory",    "NewDirectory", "StartMenu", "NewMenu",
@@ -115,6 +119,88 @@ std::string Quoted(std::string_view text)
     return out;
 }
 
+// How a list section reads: its entries never read, its count, and the
+// names of its empty entries.
+struct ListReading {
+    std::vector<UnreadEntry> unread;
+    std::size_t count = 0;
+    std::vector<std::string> emptyNames; // each once, in file order
+    std::set<std::string> numbers;       // the entry numbers present
+};
+
+bool IsEntryNumber(const std::string& name, std::size_t count)
+{
+    return !name.empty() && name.size() <= 9 && name[0] != '0' &&
+           name.find_first_not_of("0123456789") == std::string::npos && std::stoul(name) <= count;
+}
+
+ListReading ReadListEntries(const platform::ProfileFile& ini, const IniLineLocator& lines, const std::string& section)
+{
+    using Cause = UnreadEntry::Cause;
+    ListReading reading;
+    std::vector<std::string> listed = ini.ReadKeyNames(section);
+    std::vector<IniLineLocator::Key> written = lines.Keys(section);
+    for (std::size_t i = listed.size(); i < written.size(); ++i)
+        reading.unread.push_back({Cause::PastKeyList, written[i].name, written[i].line});
+
+    std::vector<std::string> recorded;
+    std::set<std::string> seen;
+    for (const std::string& name : listed) {
+        bool fresh = seen.insert(AsciiLowerCopy(name)).second;
+        if (ini.ReadString(section, name, "").empty()) {
+            if (fresh) reading.emptyNames.push_back(name);
+        } else if (fresh) {
+            recorded.push_back(name);
+        }
+    }
+    reading.count = recorded.size();
+    for (const std::string& name : recorded) {
+        if (IsEntryNumber(name, reading.count)) {
+            reading.numbers.insert(name);
+            continue;
+        }
+        bool number = !name.empty() && name.find_first_not_of("0123456789") == std::string::npos && name[0] != '0';
+        reading.unread.push_back({number ? Cause::AboveCount : Cause::NotANumber, name, lines.KeyLine(section, name)});
+    }
+    for (const IniLineLocator::Key& line : lines.LinesWithoutEquals(section))
+        reading.unread.push_back({Cause::NoEquals, line.name, line.line});
+    return reading;
+}
+
+// How many bytes the data of an SZDD file expands to, whatever its header
+// declares: the expansion reads until the data runs out.
+std::uint64_t SzddDataLength(std::istream& in)
+{
+    in.seekg(static_cast<std::streamoff>(platform::kSzddHeaderSize));
+    std::uint64_t length = 0;
+    std::vector<char> buffer(1 << 16);
+    int flags = 0, bitsLeft = 0;
+    bool half = false; // the first byte of a back reference has been read
+    for (;;) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        std::streamsize got = in.gcount();
+        if (got <= 0) return length;
+        for (std::streamsize i = 0; i < got; ++i) {
+            unsigned char byte = static_cast<unsigned char>(buffer[static_cast<std::size_t>(i)]);
+            if (half) {
+                length += (byte & 0x0F) + 3u;
+                half = false;
+            } else if (bitsLeft == 0) {
+                flags = byte;
+                bitsLeft = 8;
+                continue;
+            } else if (flags & 1) {
+                ++length;
+            } else {
+                half = true;
+                continue;
+            }
+            flags >>= 1;
+            --bitsLeft;
+        }
+    }
+}
+
 class Checker {
 public:
     Checker(const std::string& mediumDir, const std::string& iniText)
@@ -124,15 +210,21 @@ public:
 
     MediumReport Run()
     {
-        CheckRepeats();
-        CheckGeneral();
-        CheckFiles();
-        CheckDirectories();
-        CheckIcons();
-        CheckRegistry();
-        CheckTotalSize();
-        if (!fs::exists(MediumPath(medium_, kSetupProgram)))
-            Add(Severity::Warning, "setup-missing", "", "", 0, "no setup.exe on the medium: nothing will run it");
+        try {
+            CheckRepeats();
+            CheckGeneral();
+            CheckFiles();
+            CheckDirectories();
+            CheckIcons();
+            CheckRegistry();
+            CheckTotalSize();
+            std::error_code ec;
+            if (!fs::exists(MediumPath(medium_, kSetupProgram), ec))
+                Add(Severity::Warning, "setup-missing", "", "", 0, "no setup.exe on the medium: nothing will run it");
+        } catch (const std::exception& e) {
+            // A report of what was found so far, rather than none.
+            Add(Severity::Error, "check-stopped", "", "", 0, std::string("the check could not go on: ") + e.what());
+        }
         return std::move(report_);
     }
 
@@ -174,6 +266,9 @@ private:
 
     void CheckGeneral()
     {
+        for (const IniLineLocator::Key& bare : lines_.LinesWithoutEquals("GENERAL"))
+            Add(Severity::Warning, "line-no-equals", "GENERAL", "", bare.line,
+                Quoted(bare.name) + " has no '=': it is no key and is never read");
         for (const char* key : kGeneralKeys) {
             std::string value = ini_.ReadString("GENERAL", key, std::string(key) == "TotalSize" ? "-1" : "ERROR");
             general_[key] = value;
@@ -201,6 +296,23 @@ private:
             Add(Severity::Error, "totalsize-invalid", "GENERAL", "TotalSize",
                 std::string(e.what()) + "; the wizard does not start");
         }
+        if (totalSize_ && *totalSize_ > kMostFreeSpace) {
+            bool checked = false;
+            try {
+                for (std::int16_t page : PagesToInstall(general_["Route"])) checked |= page == pcDirectory;
+            } catch (const std::exception&) {
+                // a route fault of its own, reported below
+            }
+            Add(checked ? Severity::Error : Severity::Warning, "totalsize-impossible", "GENERAL", "TotalSize",
+                "more bytes than any drive has free" +
+                    std::string(checked ? ": the destination page never lets the installation go on"
+                                        : "; no page of this route checks it"));
+        }
+
+        const std::string& title = general_["Title"];
+        if (title != "ERROR" && !TitleNamesOwnKey(title))
+            Add(Severity::Error, "title-empty", "GENERAL", "Title",
+                "names no key of its own under the shared Uninstall key; the installation refuses to start");
 
         const std::string& route = general_["Route"];
         if (route != "ERROR") {
@@ -223,6 +335,8 @@ private:
         CheckTokens("GENERAL", "NewMenu", general_["NewMenu"]);
         CheckTokens("GENERAL", "Run", general_["Run"]);
         CheckNotExpanded("GENERAL", "NewDirectory", general_["NewDirectory"], "in NewDirectory");
+        for (const char* key : {"Directory", "NewDirectory", "StartMenu", "NewMenu"})
+            if (general_[key] != "ERROR") CheckNames("GENERAL", key, general_[key]);
     }
 
     // The licence or information text that a page of the route shows.
@@ -239,40 +353,33 @@ private:
     // reporting the entries that numbering leaves out.
     std::vector<std::string> ReadList(const std::string& section)
     {
-        std::vector<std::string> listed = ini_.ReadKeyNames(section);
-        std::vector<IniLineLocator::Key> written = lines_.Keys(section);
-        for (std::size_t i = listed.size(); i < written.size(); ++i)
-            Add(Severity::Error, "list-gap", section, written[i].name, written[i].line,
-                "beyond the " + std::to_string(platform::kProfileKeyListBuffer) +
-                    "-byte list of key names: never read");
-
-        std::vector<std::string> recorded;
-        std::set<std::string> seen;
-        for (const std::string& name : listed) {
-            if (ini_.ReadString(section, name, "").empty()) {
-                if (seen.insert(AsciiLowerCopy(name)).second)
-                    Add(Severity::Warning, "list-empty-entry", section, name, "an empty entry is not counted");
-                continue;
-            }
-            if (seen.insert(AsciiLowerCopy(name)).second) recorded.push_back(name);
-        }
-        const std::size_t n = recorded.size();
-        std::set<std::string> numbers;
-        for (const std::string& name : recorded) {
-            bool entryNumber = !name.empty() && name.size() <= 9 && name[0] != '0' &&
-                               name.find_first_not_of("0123456789") == std::string::npos &&
-                               std::stoul(name) <= n;
-            if (entryNumber) {
-                numbers.insert(name);
-            } else {
-                Add(Severity::Error, "list-gap", section, name,
+        using Cause = UnreadEntry::Cause;
+        ListReading reading = ReadListEntries(ini_, lines_, section);
+        const std::size_t n = reading.count;
+        for (const std::string& name : reading.emptyNames)
+            Add(Severity::Warning, "list-empty-entry", section, name, "an empty entry is not counted");
+        for (const UnreadEntry& entry : reading.unread) {
+            switch (entry.cause) {
+            case Cause::PastKeyList:
+                Add(Severity::Error, "list-gap", section, entry.key, entry.line,
+                    "beyond the " + std::to_string(platform::kProfileKeyListBuffer) +
+                        "-byte list of key names: never read");
+                break;
+            case Cause::AboveCount:
+            case Cause::NotANumber:
+                Add(Severity::Error, "list-gap", section, entry.key, entry.line,
                     "never read: with " + std::to_string(n) + " non-empty entries the list is read as 1 to " +
                         std::to_string(n));
+                break;
+            case Cause::NoEquals:
+                Add(Severity::Error, "line-no-equals", section, "", entry.line,
+                    Quoted(entry.key) + " has no '=': it is no entry and is never read");
+                break;
             }
         }
         for (std::size_t i = 1; i <= n; ++i) {
             std::string key = std::to_string(i);
-            if (!numbers.count(key))
+            if (!reading.numbers.count(key))
                 Add(Severity::Error, "list-gap", section, key,
                     "entry " + key + " is missing: it reads as an empty line" +
                         (section == "FILES" ? ", which stops the wizard," : "") + " and the highest entry is never read");
@@ -282,6 +389,7 @@ private:
 
     void CheckFiles()
     {
+        std::optional<TInstallOption> defaults = WizardDefaults();
         std::vector<std::string> items = ReadList("FILES");
         if (items.empty())
             Add(Severity::Error, "files-empty", "FILES", "",
@@ -300,10 +408,10 @@ private:
                     "field 3 " + Quoted(number) + " is not a whole number; the wizard does not start");
             }
             CheckBlankBeforeComma("FILES", key, source, "the medium file name");
-            CheckBlankBeforeComma("FILES", key, installName, "the installed file name");
-            CheckBlankBeforeComma("FILES", key, destDir, "the destination folder");
             if (SameTextAscii(installName, kUninstaller)) uninstaller = true;
             CheckTokens("FILES", key, destDir + "\\" + installName);
+            CheckNames("FILES", key, destDir + "\\" + installName);
+            if (defaults) CheckCopyPaths(key, destDir, installName, *defaults);
             folderUses_.push_back({"FILES", key, StripTrailingBackslash(ExtractFilePath(destDir + "\\" + installName))});
             if (LeavesFolder(source)) {
                 Add(Severity::Error, "source-outside", "FILES", key,
@@ -327,6 +435,7 @@ private:
             ++directoryCount_;
             if (line.empty()) continue;
             CheckTokens("DIRECTORIES", key, line);
+            CheckNames("DIRECTORIES", key, line);
             std::size_t from = CreatedFrom(line);
             if (from == std::string::npos) {
                 Add(Severity::Warning, "directory-not-created", "DIRECTORIES", key,
@@ -354,8 +463,8 @@ private:
             std::string name = NextField(rest), folder = NextField(rest), target = NextField(rest),
                         arguments = NextField(rest);
             CheckBlankBeforeComma("ICONS", key, name, "the shortcut's name");
-            CheckBlankBeforeComma("ICONS", key, folder, "the shortcut's folder");
             CheckBlankBeforeComma("ICONS", key, target, "the shortcut's target");
+            CheckNames("ICONS", key, folder + "\\" + ChangeFileExt(name, ".LNK"));
             CheckTokens("ICONS", key, folder + "\\" + name);
             CheckTokens("ICONS", key, target);
             CheckNotExpanded("ICONS", key, arguments, "in a shortcut's arguments");
@@ -426,6 +535,50 @@ private:
             Add(Severity::Warning, "folder-must-exist", use.section, use.key,
                 Quoted(use.folder) + " is not created by the installation and must exist on the target machine");
         }
+    }
+
+    // Names Windows cannot hold, or holds otherwise than written.
+    void CheckNames(const std::string& section, const std::string& key, const std::string& path)
+    {
+        std::string name = UnholdableName(path);
+        if (name.empty()) return;
+        if (name.back() == '.' || name.back() == ' ')
+            Add(Severity::Error, "name-invalid", section, key,
+                Quoted(name) + " ends in a dot or blank, which Windows drops: the name installed is not the one "
+                               "written");
+        else
+            Add(Severity::Error, "name-invalid", section, key,
+                Quoted(name) + " is a device name on Windows: no file or folder can be called that");
+    }
+
+    // The paths the copy writes for a FILES entry, with the wizard's
+    // defaults: the temporary copy and the destination, each under a
+    // temporary name a suffix longer.
+    void CheckCopyPaths(const std::string& key, const std::string& destDir, const std::string& installName,
+                        const TInstallOption& defaults)
+    {
+        std::string temp, dest;
+        try {
+            temp = RemoveDoubleBackslashes(GetTempDir() + "\\" + installName);
+            dest = RemoveDoubleBackslashes(ExpandTokens(destDir + "\\" + installName, defaults));
+        } catch (const std::exception&) {
+            return;
+        }
+        for (const std::string& path : {temp, dest}) {
+            std::size_t length = CopyTempPath(path).size();
+            if (length > kMaxCopyPath) {
+                Add(Severity::Error, "path-too-long", "FILES", key,
+                    "the copy writes " + Quoted(path) + " under a temporary name of " + std::to_string(length) +
+                        " characters with the wizard's defaults (at most " + std::to_string(kMaxCopyPath) + ")");
+                return;
+            }
+        }
+        if (CopyTempPath(dest).size() + kLinkMargin > kMaxCopyPath)
+            Add(Severity::Warning, "path-near-limit", "FILES", key,
+                "the copy's temporary name for " + Quoted(dest) + " has " +
+                    std::to_string(CopyTempPath(dest).size()) +
+                    " characters with the wizard's defaults; a deeper folder may pass the limit of " +
+                    std::to_string(kMaxCopyPath));
     }
 
     void CheckBlankBeforeComma(const std::string& section, const std::string& key, const std::string& field,
@@ -509,6 +662,13 @@ private:
         } else {
             try {
                 size = static_cast<long double>(platform::LzExpandedSize(*path));
+                in.clear();
+                std::uint64_t data = SzddDataLength(in);
+                if (data > *size)
+                    Add(Severity::Error, "lz-length", section, key,
+                        Quoted(source) + " declares " + std::to_string(static_cast<std::uint64_t>(*size)) +
+                            " bytes but its data expands to " + std::to_string(data) +
+                            ": the file is installed cut to the declared length");
             } catch (const std::exception& e) {
                 Add(Severity::Error, "lz-damaged", section, key, Quoted(source) + " does not expand: " + e.what());
             }
@@ -604,17 +764,60 @@ std::string MediumPath(const std::string& mediumDir, const std::string& name)
     return path.string();
 }
 
+namespace {
+
+// Setup.INI's text, or the problem that keeps it from being read.
+std::optional<std::string> ReadIniText(const std::string& iniPath, std::string& problem)
+{
+    std::error_code ec;
+    fs::file_status status = fs::status(iniPath, ec);
+    if (!fs::exists(status)) {
+        problem = "no Setup.INI in " + fs::path(iniPath).parent_path().string();
+        return std::nullopt;
+    }
+    if (!fs::is_regular_file(status)) {
+        problem = iniPath + " is not a file: every GENERAL key reads as missing and the wizard does not start";
+        return std::nullopt;
+    }
+    std::ifstream in(iniPath, std::ios::binary);
+    std::string text;
+    if (in) {
+        try {
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::exception&) {
+            in.setstate(std::ios::badbit);
+        }
+    }
+    if (!in || in.bad()) {
+        problem = iniPath + " cannot be read: every GENERAL key reads as missing and the wizard does not start";
+        return std::nullopt;
+    }
+    return text;
+}
+
+} // namespace
+
 MediumReport CheckMedium(const std::string& mediumDir)
 {
     std::string iniPath = MediumPath(mediumDir, kIniName);
-    std::ifstream in(iniPath, std::ios::binary);
-    if (!in) {
+    std::string problem;
+    std::optional<std::string> text = ReadIniText(iniPath, problem);
+    if (!text) {
         MediumReport report;
-        report.problems.push_back({Severity::Error, "ini-missing", "", "", 0, "no Setup.INI in " + mediumDir});
+        std::error_code ec;
+        const char* code = fs::exists(iniPath, ec) ? "ini-unreadable" : "ini-missing";
+        report.problems.push_back({Severity::Error, code, "", "", 0, problem});
         return report;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return Checker(mediumDir, text).Run();
+    return Checker(mediumDir, *text).Run();
+}
+
+std::vector<UnreadEntry> UnreadEntries(const std::string& iniPath, const std::string& section)
+{
+    std::string problem;
+    std::optional<std::string> text = ReadIniText(iniPath, problem);
+    if (!text) return {};
+    return ReadListEntries(platform::ProfileFile(iniPath), IniLineLocator(*text), section).unread;
 }
 
 } // namespace tarvex

@@ -129,6 +129,11 @@ PackResult PackMedium(const PackOptions& options)
         else result.notes.push_back("no main program (give --main): no shortcut and nothing to run at the end");
     }
     if (!main.empty()) std::stable_partition(files.begin(), files.end(), [&](const std::string& f) { return f == main; });
+    // The uninstaller is entry 2, which a FILES list cut by the key-list
+    // limit always keeps. Not entry 1: that one names the product's App
+    // Paths key, which other products would share.
+    if (files.size() > 1)
+        std::stable_partition(files.begin() + 1, files.end(), [](const std::string& f) { return SameTextAscii(f, kUninstaller); });
     result.mainProgram = main;
 
     fs::create_directories(medium);
@@ -164,7 +169,7 @@ PackResult PackMedium(const PackOptions& options)
     bool hasUninstaller = std::any_of(files.begin(), files.end(), [](const std::string& f) { return SameTextAscii(f, kUninstaller); });
     if (!options.uninstaller.empty()) {
         if (hasUninstaller) throw Exception("the tree has its own ridsetup.exe; --uninstaller would be a second one");
-        installs.emplace_back(kUninstaller, fs::path(options.uninstaller));
+        installs.emplace(installs.begin() + (installs.empty() ? 0 : 1), kUninstaller, fs::path(options.uninstaller));
     }
     std::string filesSection;
     std::uintmax_t total = kCluster; // Install.log

@@ -9,11 +9,13 @@ namespace {
 
 constexpr char kTempSuffix[] = ".~tvx";
 constexpr char kSameFile[] = "Source and destination are the same file: ";
+// What Windows reports for a path past MAX_PATH.
+constexpr unsigned kFileNameTooLong = 206;
 
 // Removes the temporary copy unless it was put in place.
 class TempSibling {
 public:
-    explicit TempSibling(const std::string& dest) : path_(dest + kTempSuffix) {}
+    explicit TempSibling(const std::string& dest) : path_(CopyTempPath(dest)) {}
     ~TempSibling()
     {
         if (!kept_) platform::RemoveFile(path_);
@@ -30,8 +32,13 @@ private:
 
 } // namespace
 
+std::string CopyTempPath(const std::string& dest) { return dest + kTempSuffix; }
+
 bool LZCopyFile(const std::string& source, const std::string& dest)
 {
+    // The suffix may carry a name that fits past the limit; refuse it here
+    // rather than leave it to the backend, so that both builds agree.
+    if (CopyTempPath(dest).size() > kMaxCopyPath) throw platform::EInOutError(kFileNameTooLong);
     // A destination we may not replace fails as opening it for writing would.
     platform::CheckWritable(dest);
     TempSibling temp(dest);

@@ -2,6 +2,7 @@
 // The copy unit: copies a file, expanding it when it is LZ-compressed.
 #include "platform/Exception.h"
 
+#include <cstddef>
 #include <string>
 
 namespace tarvex {
@@ -18,6 +19,8 @@ public:
 // The destination is written beside itself under a temporary name and put
 // in place only once the copy is whole, so a failed copy never costs the
 // user the file that was there.
+// A temporary path longer than kMaxCopyPath fails as Windows fails it,
+// with I/O error 206, in both builds.
 bool LZCopyFile(const std::string& source, const std::string& dest);
 
 // The tool's expansion of one file, written the same safe way: dest is
@@ -25,5 +28,11 @@ bool LZCopyFile(const std::string& source, const std::string& dest);
 // no temporary file behind. Refuses source and dest being one file. Throws
 // an Exception whose message names the file concerned.
 void ExpandReplacing(const std::string& source, const std::string& dest);
+
+// The longest path Windows' ANSI file calls take (MAX_PATH less the
+// terminating zero).
+constexpr std::size_t kMaxCopyPath = 259;
+// The temporary name dest is written under: its path and a suffix.
+std::string CopyTempPath(const std::string& dest);
 
 } // namespace tarvex

@@ -23,6 +23,7 @@ constexpr char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion
 constexpr char kDisplayName[] = "DisplayName";
 constexpr char kUninstallString[] = "UninstallString";
 constexpr char kLogSeparator[] = ",";
+constexpr char kNoProductKey[] = "Title names no Uninstall key of its own: ";
 // What the runtime says when the first FILES entry is asked of an empty list.
 constexpr char kListIndexError[] = "List index out of bounds";
 constexpr char kSourceOutside[] = "Source file outside the medium: ";
@@ -41,7 +42,10 @@ std::string TInstallation::InstallDirectory() const
 
 void TInstallation::Install()
 {
-    // Only the medium's own files are installed; refused before anything is written.
+    // Refused before anything is written: a title that names no key of its
+    // own, and files from outside the medium.
+    if (!TitleNamesOwnKey(SetupInfo.Title))
+        throw EInstallError(kNoProductKey + std::string(kProductRoot) + kUninstallKey + SetupInfo.Title);
     for (const TProgramItem& item : FileItems)
         if (LeavesFolder(item.SourceName)) throw EInstallError(kSourceOutside + item.SourceName);
     LogFileName = RemoveDoubleBackslashes(InstallDirectory() + kLogName);
@@ -226,6 +230,11 @@ void SetUpChoices(TInstallation& installation)
     installation.Directory = ExpandTokens(info.Directory, installation);
     installation.NewDirectory = info.NewDirectory;
     installation.Title = info.Title;
+}
+
+bool TitleNamesOwnKey(const std::string& title)
+{
+    return title.find_first_not_of("\\ ") != std::string::npos;
 }
 
 std::string AbbreviatePath(const std::string& path)

@@ -75,6 +75,12 @@ public:
 // user's Start Menu folder), NewDirectory and Title as written.
 void SetUpChoices(TInstallation& installation);
 
+// Whether a title names a key of its own under the Uninstall key. One with
+// nothing but backslashes and blanks (an empty one included) would put the
+// product's values on the shared Uninstall key itself, which the
+// uninstaller then removes; Install refuses it before it writes anything.
+bool TitleNamesOwnKey(const std::string& title);
+
 // Shortens a path with more than three backslashes to its first two
 // components, "...", and its last two.
 std::string AbbreviatePath(const std::string& path);

@@ -56,4 +56,34 @@ std::string Trim(std::string_view text)
     return std::string(text.substr(b, e - b));
 }
 
+namespace {
+
+bool IsDeviceName(std::string_view name)
+{
+    // The part before the first dot, without its trailing blanks, decides.
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    std::string upper;
+    for (char c : name) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+           upper[3] >= '1' && upper[3] <= '9';
+}
+
+} // namespace
+
+std::string UnholdableName(std::string_view path)
+{
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t cut = path.find_first_of("\\/", start);
+        if (cut == std::string_view::npos) cut = path.size();
+        std::string_view name = path.substr(start, cut - start);
+        start = cut + 1;
+        if (name.empty() || name == "." || name == "..") continue;
+        if (name.back() == '.' || name.back() == ' ' || IsDeviceName(name)) return std::string(name);
+    }
+    return "";
+}
+
 } // namespace tarvex

@@ -26,4 +26,10 @@ std::string ExeDirectory();
 // Leading and trailing blanks and control characters removed.
 std::string Trim(std::string_view text);
 
+// The first component of path that Windows cannot hold as a file or folder
+// name: a device name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in
+// any case and with any extension) or a name ending in a dot or a blank,
+// which Windows drops. Empty when there is none; "." and ".." pass.
+std::string UnholdableName(std::string_view path);
+
 } // namespace tarvex

@@ -512,11 +512,16 @@ void ProgressBar::StepIt() { SetPosition(position_ + step_); }
 
 RichMemo::RichMemo(Container* parent, const Bounds& bounds) : Control(parent, Kind::RichMemo, bounds) { Realize(); }
 
-void RichMemo::LoadFromFile(const std::string& path)
+std::string LoadTextFile(const std::string& path)
 {
     std::string bytes;
     if (!backend::ReadFileBytes(path, bytes)) throw Exception("Cannot open file " + path);
-    content_ = std::move(bytes);
+    return bytes;
+}
+
+void RichMemo::LoadFromFile(const std::string& path)
+{
+    content_ = LoadTextFile(path);
     rich_ = !plainText_ && IsRichText(content_);
     backend::Sync(*this, backend::Aspect::Content);
 }

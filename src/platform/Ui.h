@@ -419,6 +419,10 @@ private:
     int step_ = 1;
 };
 
+// A text file's bytes as a RichMemo loads them; throws
+// Exception("Cannot open file " + path).
+std::string LoadTextFile(const std::string& path);
+
 // A read-only text box that loads a file: rich text shown formatted unless
 // PlainText is set, any other file as plain text.
 class RichMemo : public Control {

@@ -24,4 +24,8 @@ struct SignificantDigits {
 // gives them.
 SignificantDigits RoundToSignificant(double value, int count);
 
+// A number in the general form: up to 15 significant digits, no thousands
+// separators, whole numbers without decimals or exponent up to 15 digits.
+std::string FloatToStr(long double value, char decimalSeparator);
+
 } // namespace tarvex

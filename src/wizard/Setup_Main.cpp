@@ -20,11 +20,6 @@ constexpr char kSetupIni[] = "Setup.INI";
 constexpr char kCaptionSuffix[] = " Setup";
 constexpr char kTerminating[] = "Setup will terminate.";
 
-constexpr char kIniError[] = "Error in Setup.ini.  Setup will terminate";
-constexpr char kNotInteger[] = "' is not a valid integer value";
-constexpr char kNotEnoughSpace[] = "You do not have enough space on drive:";
-constexpr char kApplicationSize[] = "Application Size: ";
-constexpr char kFreeSpace[] = "       Free space: ";
 constexpr char kSucceeded[] = " has been successfully installed.";
 constexpr char kRunQuestion[] = "Do you want to run ";
 constexpr char kExitQuestion[] = " will not be installed. Are you sure?";
@@ -49,8 +44,7 @@ constexpr char kInstallLocation[] =
 constexpr char kLogoCaption[] = "      Setup Tarvex    ";
 constexpr char kAboutGlyph[] = "ABOUT";
 
-// Page codes of the Route characters and the notebook pages that show them.
-enum PageCodes : std::int16_t { pcLicense, pcReadMe, pcDirectory, pcStartMenu, pcSummary, pcInstall, pcNone = -1 };
+// The notebook pages that show the Route's pages.
 enum NotebookPages { npNotes, npDestination, npSummary, npInstall };
 
 const platform::FontSpec kFormFont{"Arial", -12, true, false, false, false, platform::clBlack};
@@ -95,46 +89,6 @@ void ShowError(const std::string& message) { platform::ShowMessageBox(message, k
 bool Confirm(const std::string& message)
 {
     return platform::ShowMessageBox(message, kConfirmTitle, platform::MessageKind::Question);
-}
-
-std::string FloatToStr(long double value, char decimalSeparator)
-{
-    constexpr int kPrecision = 15;
-    if (value == 0 || !std::isfinite(static_cast<double>(value))) return "0";
-    // The 15 significant digits and the decimal exponent of the first one.
-    const double magnitude = static_cast<double>(std::fabs(value));
-    SignificantDigits rounded{std::string(kPrecision, '0'), 0};
-    if (magnitude != 0) rounded = RoundToSignificant(magnitude, kPrecision);
-    std::string& digits = rounded.digits;
-    const int exponent = rounded.exponent;
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-
-    std::string text = value < 0 ? "-" : "";
-    if (exponent >= kPrecision || exponent < -5) {
-        text += digits[0];
-        if (digits.size() > 1) text += decimalSeparator + digits.substr(1);
-        text += 'E';
-        if (exponent < 0) text += '-';
-        text += std::to_string(std::abs(exponent));
-    } else if (exponent >= 0) {
-        auto whole = static_cast<std::size_t>(exponent) + 1;
-        if (digits.size() <= whole) {
-            text += digits + std::string(whole - digits.size(), '0');
-        } else {
-            text += digits.substr(0, whole) + decimalSeparator + digits.substr(whole);
-        }
-    } else {
-        text += std::string("0") + decimalSeparator + std::string(static_cast<std::size_t>(-exponent - 1), '0') +
-                digits;
-    }
-    return text;
-}
-
-std::string NotEnoughSpaceMessage(const std::string& root, long double totalSize, double freeSpace,
-                                  char decimalSeparator)
-{
-    return kNotEnoughSpace + root + '\r' + kApplicationSize + FloatToStr(totalSize, decimalSeparator) + '\r' +
-           kFreeSpace + FloatToStr(freeSpace, decimalSeparator);
 }
 
 // ---- The form ----
@@ -289,11 +243,7 @@ void TfmSetup::SetUpEngine()
 
 std::int16_t TfmSetup::PageCode() const
 {
-    const std::string& route = SetupInfo_->Route;
-    if (Step_ < 1 || Step_ > route.size()) return pcNone;
-    char c = route[Step_ - 1u];
-    if (c < '0' || c > '9') throw Exception("'" + std::string(1, c) + kNotInteger);
-    return static_cast<std::int16_t>(c - '0');
+    return RoutePageCode(SetupInfo_->Route, Step_);
 }
 
 void TfmSetup::ShowPage()
@@ -306,7 +256,7 @@ void TfmSetup::ShowPage()
         case pcStartMenu: ShowStartMenuPage(); break;
         case pcSummary: ShowSummaryPage(); break;
         case pcInstall: ShowInstallPage(); break;
-        default: throw ESetupError(kIniError);
+        default: throw ESetupError(kRouteError);
         }
     } catch (const std::exception& e) {
         ShowError(e.what());
@@ -401,14 +351,9 @@ bool TfmSetup::DoInstall()
 
 bool TfmSetup::CheckDiskSpace()
 {
-    std::string root = edtDirectory.Text().substr(0, 3);
-    double free = GetFreeSpace(root);
-    if (free < 0) return true; // unknown: not our business to stop the user
-    if (free < SetupInfo_->TotalSize) {
-        ShowError(NotEnoughSpaceMessage(root, SetupInfo_->TotalSize, free, platform::DecimalSeparator()));
-        return false;
-    }
-    return true;
+    std::optional<std::string> shortfall = DiskSpaceShortfall(edtDirectory.Text(), SetupInfo_->TotalSize);
+    if (shortfall) ShowError(*shortfall);
+    return !shortfall;
 }
 
 std::string TfmSetup::StartMenuRelative(const std::string& path) const

@@ -5,8 +5,11 @@
 #include "components/DpGrdBck.h"
 #include "components/RotateLabel.h"
 #include "engine/Installation.h"
+#include "paths/DiskSpace.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
+#include "setup_description/DecimalText.h"
+#include "setup_description/Route.h"
 #include "setup_description/SetupInformation.h"
 
 #include <cstdint>
@@ -24,14 +27,6 @@ public:
 void ShowError(const std::string& message);
 // Modal box titled "Confirm" with Yes and No; true only for Yes.
 bool Confirm(const std::string& message);
-
-// A number in the general form: up to 15 significant digits, no thousands
-// separators, whole numbers without decimals or exponent up to 15 digits.
-std::string FloatToStr(long double value, char decimalSeparator);
-
-// The text of the box shown when the destination drive is too small.
-std::string NotEnoughSpaceMessage(const std::string& root, long double totalSize, double freeSpace,
-                                  char decimalSeparator);
 
 class TfmSetup {
 public:

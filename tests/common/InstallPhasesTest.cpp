@@ -38,9 +38,9 @@ protected:
     std::unique_ptr<TSetupInformation> info;
     std::unique_ptr<TInstallation> engine;
 
-    void Load(const std::string& lists)
+    void Load(const std::string& lists, const std::string* iniTitle = nullptr)
     {
-        std::string ini = "[GENERAL]\r\nTitle=" + title +
+        std::string ini = "[GENERAL]\r\nTitle=" + (iniTitle ? *iniTitle : title) +
                           "\r\nExecutable=demo.exe\r\nReadMe=r\r\nLicense=l\r\nDirectory=d\r\nNewDirectory=n\r\n"
                           "StartMenu=s\r\nNewMenu=m\r\nTotalSize=1\r\nRoute=5\r\nRun=\r\nRun Description=\r\n" +
                           lists;
@@ -125,6 +125,24 @@ TEST_F(Phases, EmptyFilesEndsTheRegistryPhaseBeforeWriting)
     EXPECT_TRUE(engine->RegistryLog.empty());
     EXPECT_FALSE(platform::ReadRegistryString(RootKey::CurrentUser, "\\Software\\" + title, "x"));
     EXPECT_FALSE(platform::FileExists(Product("\\Install.log")));
+}
+
+// An empty title would put the product's values on the shared Uninstall key
+// itself, which its uninstaller then removes: refused before anything.
+TEST_F(Phases, ATitleWithoutAKeyOfItsOwnIsRefusedBeforeAnythingIsWritten)
+{
+    const std::string uninstall = std::string(kUninstall).substr(0, std::string(kUninstall).size() - 1);
+    for (std::string bad : {"", "\\", "\"\\ \\\""}) {
+        Load("[FILES]\r\n1=a.txt,a.txt,1,%APPPATH,N\r\n[DIRECTORIES]\r\n1=%APPPATH\r\n[REGISTRY]\r\n"
+             "1=HKEY_CURRENT_USER,\\Software\\" + title + "\\x,y\r\n",
+             &bad);
+        box.WriteMedium("a.txt", "a");
+        EXPECT_EQ("Title names no Uninstall key of its own: HKEY_LOCAL_MACHINE" + std::string(kUninstall) + info->Title,
+                  Install());
+        EXPECT_FALSE(platform::DirectoryExists(Product())) << bad;
+        EXPECT_FALSE(platform::ReadRegistryString(RootKey::CurrentUser, "\\Software\\" + title, "x"));
+        EXPECT_FALSE(platform::ReadRegistryString(RootKey::LocalMachine, uninstall, "UninstallString"));
+    }
 }
 
 TEST_F(Phases, UnknownRootEndsTheInstallationAfterEarlierEntries)

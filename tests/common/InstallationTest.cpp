@@ -309,4 +309,29 @@ TEST(LZCopyFileTest, AFailedExpansionKeepsTheExistingDestination)
     EXPECT_EQ("replacement", ReadBytes(HostFile(dest)));
 }
 
+// The copy writes beside its destination under a name five characters
+// longer: up to MAX_PATH it works in both builds (past lz32's 128-character
+// OpenFile limit too), beyond it both refuse alike, before writing.
+TEST(LZCopyFileTest, TemporaryNamesStayWithinMaxPath)
+{
+    InstallSandbox box;
+    std::string source = box.WriteMedium("long.tx_", Szdd("long"));
+    std::string folder = box.Base() + "\\";
+    std::string fits = folder + std::string(kMaxCopyPath - CopyTempPath("").size() - folder.size(), 'n');
+    ASSERT_EQ(kMaxCopyPath, CopyTempPath(fits).size());
+    EXPECT_TRUE(LZCopyFile(source, fits));
+    EXPECT_EQ("long", ReadBytes(HostFile(fits)));
+
+    std::string over = fits + "x";
+    try {
+        LZCopyFile(source, over);
+        FAIL() << "a temporary name past MAX_PATH was written";
+    } catch (const platform::EInOutError& e) {
+        EXPECT_EQ(206u, e.Code());
+        EXPECT_STREQ("I/O error 206", e.what());
+    }
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(HostFile(box.Base())),
+                               std::filesystem::directory_iterator()));
+}
+
 } // namespace

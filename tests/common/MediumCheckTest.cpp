@@ -5,6 +5,7 @@
 #include "authoring/IniLineLocator.h"
 #include "authoring/MediumCheck.h"
 #include "authoring/SzddCompressor.h"
+#include "paths/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -61,12 +62,19 @@ public:
     void SetFile(const std::string& name, const std::string& bytes) { files_[name] = bytes; }
     void RemoveFile(const std::string& name) { files_.erase(name); }
     void RemoveIni() { writeIni_ = false; }
+    void IniAsFolder() { iniFolder_ = true; }
+    void InsertAfter(int line, const std::vector<std::string>& lines)
+    {
+        ini_.insert(ini_.begin() + line, lines.begin(), lines.end());
+    }
+    std::string IniPath() const { return sandbox_.Medium() + "Setup.INI"; }
 
     MediumReport Check() const
     {
         std::string text;
         for (const std::string& line : ini_) text += line + "\r\n";
-        if (writeIni_) sandbox_.WriteMedium("Setup.INI", text);
+        if (iniFolder_) std::filesystem::create_directories(sandbox_.Medium() + "Setup.INI");
+        else if (writeIni_) sandbox_.WriteMedium("Setup.INI", text);
         for (const auto& [name, bytes] : files_) sandbox_.WriteMedium(name, bytes);
         return CheckMedium(sandbox_.Medium());
     }
@@ -76,7 +84,16 @@ private:
     std::vector<std::string> ini_;
     std::map<std::string, std::string> files_;
     bool writeIni_ = true;
+    bool iniFolder_ = false;
 };
+
+// The compressed main program with the expanded length its header declares.
+std::string DeclaringLength(std::uint32_t length)
+{
+    std::string bytes = CompressSzdd(std::string(20000, 'p') + "program", 'e');
+    for (int i = 0; i < 4; ++i) bytes[10 + static_cast<std::size_t>(i)] = static_cast<char>(length >> (8 * i));
+    return bytes;
+}
 
 std::string Describe(const MediumReport& report)
 {
@@ -180,6 +197,40 @@ const Seed kSeeds[] = {
      "FILES", "", 25},
     {"no setup.exe", [](SeededMedium& m) { m.RemoveFile("setup.exe"); }, Severity::Warning, "setup-missing", "", "", 0},
     {"no Setup.INI", [](SeededMedium& m) { m.RemoveIni(); }, Severity::Error, "ini-missing", "", "", 0},
+    {"Setup.INI a folder", [](SeededMedium& m) { m.IniAsFolder(); }, Severity::Error, "ini-unreadable", "", "", 0},
+
+    // What passed the check and then failed or misbehaved in the wizard or
+    // the installation.
+    {"FILES line without '='", [](SeededMedium& m) { m.SetLine(17, "3 data.txt,data.txt,1,%APPPATH\\data,Y"); },
+     Severity::Error, "line-no-equals", "FILES", "", 17},
+    {"empty title", [](SeededMedium& m) { m.SetLine(2, "Title="); }, Severity::Error, "title-empty", "GENERAL", "Title", 2},
+    {"title of backslashes", [](SeededMedium& m) { m.SetLine(2, "Title=\\"); }, Severity::Error, "title-empty", "GENERAL",
+     "Title", 2},
+    {"LZ header declares 0 bytes", [](SeededMedium& m) { m.SetFile("prog.ex_", DeclaringLength(0)); }, Severity::Error,
+     "lz-length", "FILES", "1", 15},
+    {"LZ header declares too few bytes", [](SeededMedium& m) { m.SetFile("prog.ex_", DeclaringLength(20006)); },
+     Severity::Error, "lz-length", "FILES", "1", 15},
+    {"TotalSize no drive has", [](SeededMedium& m) { m.SetLine(10, "TotalSize=1e30"); }, Severity::Error,
+     "totalsize-impossible", "GENERAL", "TotalSize", 10},
+    {"TotalSize past double", [](SeededMedium& m) { m.SetLine(10, "TotalSize=1e400"); }, Severity::Error,
+     "totalsize-impossible", "GENERAL", "TotalSize", 10},
+    {"temporary name past MAX_PATH",
+     [](SeededMedium& m) { m.SetLine(17, "3=data.txt," + std::string(240, 'd') + ",1,%APPPATH\\data,Y"); },
+     Severity::Error, "path-too-long", "FILES", "3", 17},
+    {"device name with an extension", [](SeededMedium& m) { m.SetLine(17, "3=data.txt,NUL.txt,1,%APPPATH\\data,Y"); },
+     Severity::Error, "name-invalid", "FILES", "3", 17},
+    {"device name as a folder", [](SeededMedium& m) { m.SetLine(17, "3=data.txt,data.txt,1,%APPPATH\\com1,Y"); },
+     Severity::Error, "name-invalid", "FILES", "3", 17},
+    {"installed name ending in a dot", [](SeededMedium& m) { m.SetLine(17, "3=data.txt,data.,1,%APPPATH\\data,Y"); },
+     Severity::Error, "name-invalid", "FILES", "3", 17},
+    {"destination ending in a blank", [](SeededMedium& m) { m.SetLine(17, "3=data.txt,data.txt,1,%APPPATH\\data ,Y"); },
+     Severity::Error, "name-invalid", "FILES", "3", 17},
+    {"shortcut named as a device", [](SeededMedium& m) { m.SetLine(19, "1=Con,%SMICON,%APPPATH\\prog.exe,"); },
+     Severity::Error, "name-invalid", "ICONS", "1", 19},
+    {"program group named as a device", [](SeededMedium& m) { m.SetLine(9, "NewMenu=Aux.Group"); }, Severity::Error,
+     "name-invalid", "GENERAL", "NewMenu", 9},
+    {"folder ending in a dot", [](SeededMedium& m) { m.SetLine(21, "1=%APPPATH\\data."); }, Severity::Error,
+     "name-invalid", "DIRECTORIES", "1", 21},
 };
 
 TEST(MediumCheck, FindsEachSeededFault)
@@ -199,6 +250,16 @@ TEST(MediumCheck, FindsEachSeededFault)
     }
 }
 
+TEST(MediumCheck, WindowsNamesThatCannotBeHeld)
+{
+    for (const char* path : {"CON", "c:\\x\\nul.txt", "%APPPATH\\Com1\\a", "LPT9.tar.gz", "aux", "PRN ", "prn .x",
+                             "x\\name.", "x\\name \\y"})
+        EXPECT_NE(UnholdableName(path), "") << path;
+    for (const char* path : {"CONSOLE", "COM10", "COM0", "LPT", "nul_x", "a.b", "..\\x", ".\\x", "%APPPATH\\data",
+                             "C:\\Program Files\\x.txt", ""})
+        EXPECT_EQ(UnholdableName(path), "") << path;
+}
+
 TEST(MediumCheck, KeysPastTheKeyListAreNeverRead)
 {
     SeededMedium medium;
@@ -208,6 +269,29 @@ TEST(MediumCheck, KeysPastTheKeyListAreNeverRead)
     MediumReport report = medium.Check();
     EXPECT_TRUE(Has(report, Severity::Error, "list-gap", "REGISTRY", "2100", 24 + 2099)) << Describe(report);
     EXPECT_FALSE(Has(report, Severity::Error, "list-gap", "REGISTRY", "1000", 24 + 999));
+}
+
+// tarvex install warns by the same reading: the FILES entries it will
+// never install are the ones check reports, with their lines.
+TEST(MediumCheck, UnreadFilesEntriesAreTheOnesReported)
+{
+    SeededMedium medium;
+    // Empty entries fill the key list without being counted; the ninth does
+    // not fit, nor does entry 4 after it.
+    std::vector<std::string> lines = {"prog.ex_,stray.exe,1,%APPPATH,Y"};
+    for (char c = 'a'; c < 'a' + 9; ++c) lines.push_back(std::string(1000, c) + "=");
+    lines.push_back("4=data.txt,four.txt,1,%APPPATH\\data,Y");
+    medium.InsertAfter(17, lines);
+    MediumReport report = medium.Check();
+    std::vector<UnreadEntry> unread = UnreadEntries(medium.IniPath(), "FILES");
+    using Cause = UnreadEntry::Cause;
+    ASSERT_EQ(unread.size(), 3u) << Describe(report);
+    EXPECT_TRUE(unread[0].cause == Cause::PastKeyList && unread[0].key == std::string(1000, 'i') && unread[0].line == 27);
+    EXPECT_TRUE(unread[1].cause == Cause::PastKeyList && unread[1].key == "4" && unread[1].line == 28);
+    EXPECT_TRUE(unread[2].cause == Cause::NoEquals && unread[2].key == lines[0] && unread[2].line == 18);
+    EXPECT_TRUE(Has(report, Severity::Error, "list-gap", "FILES", unread[0].key, 27)) << Describe(report);
+    EXPECT_TRUE(Has(report, Severity::Error, "list-gap", "FILES", "4", 28));
+    EXPECT_TRUE(Has(report, Severity::Error, "line-no-equals", "FILES", "", 18));
 }
 
 TEST(IniLineLocator, FollowsTheReadingRules)
@@ -222,6 +306,8 @@ TEST(IniLineLocator, FollowsTheReadingRules)
     EXPECT_EQ(lines.Keys("GENERAL")[0].value, "A");
     EXPECT_EQ(lines.IgnoredSectionLines("GENERAL"), std::vector<int>{9});
     EXPECT_EQ(lines.SectionLine("ICONS"), 0);
+    ASSERT_EQ(lines.LinesWithoutEquals("GENERAL").size(), 1u) << "the comment is not one";
+    EXPECT_EQ(lines.LinesWithoutEquals("GENERAL")[0].line, 6);
 }
 
 } // namespace

@@ -56,6 +56,7 @@ TEST(MediumPack, EveryFileComesBackFromItsEntry)
     EXPECT_EQ(result.mainProgram, "tool.exe");
     ASSERT_EQ(result.files.size(), f.originals.size());
     EXPECT_EQ(result.files.front().installName, "tool.exe") << "the main program is entry 1";
+    EXPECT_EQ(result.files.at(1).installName, "ridsetup.exe") << "then the uninstaller, before a key-list cut";
 
     TSetupInformation info(MediumPath(f.options.medium, "Setup.INI"));
     ASSERT_EQ(info.FileItems.size(), f.originals.size());
@@ -122,9 +123,13 @@ TEST(MediumPack, WithoutAMainProgramThereIsNoShortcut)
 {
     PackFixture f;
     f.Put("second.exe", "another program");
+    fs::remove(f.scratch.Path() / "tree" / "ridsetup.exe");
+    f.options.uninstaller = f.scratch.Write("remover.exe", "uninstaller");
     PackResult result = PackMedium(f.options);
     EXPECT_TRUE(result.mainProgram.empty()) << "two programs: none is chosen";
     TSetupInformation info(MediumPath(f.options.medium, "Setup.INI"));
+    ASSERT_GE(info.FileItems.size(), 2u);
+    EXPECT_EQ(info.FileItems[1].InstallName, "ridsetup.exe") << "entry 2, before a key-list cut";
     EXPECT_TRUE(info.IconItems.empty());
     EXPECT_EQ(info.Run, "");
     EXPECT_EQ(CheckMedium(f.options.medium).Count(MediumProblem::Severity::Error), 0);

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "setup_description/Route.h"
 #include "setup_description/SetupInformation.h"
 
 #include <gtest/gtest.h>
@@ -271,6 +272,30 @@ TEST(SetupInformationLists, LongValuesAreCut)
     std::string longName(1500, 'n');
     Loaded l(Ini("[DIRECTORIES]\r\n1=" + longName + "\r\n"));
     EXPECT_EQ(std::string(1023, 'n'), l.Read().Directories.at(0));
+}
+
+// The pages the wizard walks before it installs, and where it stops: what
+// tarvex install refuses with the wizard's own words.
+TEST(Route, PagesUpToTheInstallationOrTheWizardsMessage)
+{
+    using Pages = std::vector<std::int16_t>;
+    EXPECT_EQ(Pages({0, 1, 2, 3, 4, 5}), PagesToInstall("012345"));
+    EXPECT_EQ(Pages({2, 5}), PagesToInstall("25X9")) << "steps after the installation are never reached";
+    const std::pair<const char*, const char*> refused[] = {
+        {"01X5", "'X' is not a valid integer value"},
+        {"0175", kRouteError},
+        {"0123", kRouteError}, // no installation page: the wizard can never install
+        {"", kRouteError},
+        {" 5", "' ' is not a valid integer value"},
+    };
+    for (const auto& [route, message] : refused) {
+        try {
+            PagesToInstall(route);
+            ADD_FAILURE() << route;
+        } catch (const Exception& e) {
+            EXPECT_STREQ(message, e.what()) << route;
+        }
+    }
 }
 
 } // namespace

@@ -65,6 +65,7 @@ printf '%s\r\n' '[GENERAL]' "Title=$title" 'Executable=x' 'ReadMe=readme.txt' 'L
   '[DIRECTORIES]' '1=%APPPATH' '2=%SMICON' \
   '[REGISTRY]' "1=HKEY_CURRENT_USER,Software\\$title\\.,%APPPATH" > "$medium/Setup.INI"
 [ "$platform" = win32 ] && medium_arg=$(winpath "$medium") || medium_arg=$medium
+cp "$medium/Setup.INI" "$tmp/Setup.INI.sound"
 
 tool install "$medium_arg" "${root_args[@]}" >"$tmp/out" 2>"$tmp/err"
 check test $? -eq 0
@@ -107,6 +108,54 @@ check test $? -eq 1
 check test "$(grep -v '^wine: ' "$tmp/err")" = "error: File not found"
 check test "$(cat "$(host "$product\\readme.txt")")" = "kept"
 check test "$(cat "$tmp/out")" = "$(printf '%s\n' 'Creating directories...' 'Copying Files...')"
+
+# What the wizard refuses, install refuses with the wizard's words, before
+# it writes anything; what the engine refuses it refuses alike in both builds.
+# variant NAME SED... : the sound medium with its Setup.INI edited, installing
+# into a folder of its own.
+variant() {
+  local dir=$tmp/$1; shift
+  rm -rf "$dir"; cp -r "$medium" "$dir"; echo readme > "$dir/readme.txt"
+  sed 's/^NewDirectory=.*/NewDirectory=Refused\r/' "$tmp/Setup.INI.sound" > "$dir/Setup.INI"
+  local edit; for edit in "$@"; do sed -i "$edit" "$dir/Setup.INI"; done
+  [ "$platform" = win32 ] && variant_arg=$(winpath "$dir") || variant_arg=$dir
+}
+refused() { # MESSAGE_PATTERN: exit 1, that one error line, no status line, no product folder
+  tool install "$variant_arg" "${root_args[@]}" >"$tmp/out" 2>"$tmp/err"
+  check test $? -eq 1
+  check grep -qx "$1" <(grep -v '^wine: ' "$tmp/err" | tr -d '\r')
+  check test ! -s "$tmp/out"
+  check test ! -e "$(host "$dest_base\\Refused")"
+}
+variant route-char 's/^Route=.*/Route=01X5\r/'; refused "error: 'X' is not a valid integer value"
+variant route-code 's/^Route=.*/Route=0175\r/'; refused 'error: Error in Setup.ini.  Setup will terminate'
+variant route-end 's/^Route=.*/Route=0123\r/'; refused 'error: Error in Setup.ini.  Setup will terminate'
+variant text 's/^Route=.*/Route=0125\r/' 's/^License=.*/License=gone.txt\r/'
+refused 'error: Cannot open file .*gone\.txt'
+variant space 's/^Route=.*/Route=25\r/' 's/^TotalSize=.*/TotalSize=1e30\r/'
+refused 'error: You do not have enough space on drive:.:\\; Application Size: 1E30; Free space: [0-9.E]*'
+variant title 's/^Title=.*/Title=\r/'
+refused 'error: Title names no Uninstall key of its own: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\'
+
+# A name whose temporary copy passes MAX_PATH fails alike in both builds.
+folder="$dest_base\\Refused\\"
+long=$(printf 'n%.0s' $(seq $((260 - 5 - ${#folder}))))
+variant long "s/^3=readme.txt,readme.txt,/3=readme.txt,$long,/"
+tool install "$variant_arg" "${root_args[@]}" >/dev/null 2>"$tmp/err"
+check test $? -eq 1
+check test "$(grep -v '^wine: ' "$tmp/err")" = "error: I/O error 206"
+
+# A FILES list cut by the 8,192-byte key list: a warning naming the entries
+# that are never installed, and the installation of the others.
+junk=(); for c in a b c d e f g h i; do junk+=("$(printf "$c%.0s" $(seq 1000))="); done
+variant cut "/^2=ridsetup/a readme.txt,stray.txt,1,%APPPATH,Y\r" \
+  "/^readme.txt,stray/a $(printf '%s\\r\\n' "${junk[@]}" | sed 's/\\n$//')"
+tool install "$variant_arg" "${root_args[@]}" >/dev/null 2>"$tmp/err"
+check test $? -eq 0
+check grep -qx "warning: Setup.INI: the FILES key list is cut at 8192 bytes: 2 entries (i*, 3) will never be installed" "$tmp/err"
+check grep -qx "warning: Setup.INI:17: FILES entry 'readme.txt,stray.txt,1,%APPPATH,Y' will never be installed: the line has no '='" "$tmp/err"
+check test -f "$(host "$dest_base\\Refused\\ridsetup.exe")"
+check test ! -e "$(host "$dest_base\\Refused\\readme.txt")"
 
 # Usage errors.
 tool install >/dev/null 2>&1; check test $? -eq 2

@@ -26,6 +26,13 @@ public:
 
     bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
     HANDLE Get() const { return h_; }
+    // Hands the handle to another owner.
+    HANDLE Release()
+    {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
 
 private:
     HANDLE h_;

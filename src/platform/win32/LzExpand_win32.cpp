@@ -44,6 +44,9 @@ const char* LzErrorText(LONG code)
     }
 }
 
+// A file handle as the LZ calls take it.
+INT ToLzFile(HANDLE file) { return static_cast<INT>(reinterpret_cast<INT_PTR>(file)); }
+
 // The file's first bytes, read apart from lz32 so that both builds judge a
 // header the same way (lz32 copies a cut-short header as plain data).
 SzddHeader ReadHeader(const std::string& source)
@@ -72,19 +75,26 @@ void LzExpandFile(const std::string& source, const std::string& dest)
     if (header.kind == SzddKind::UnknownMethod)
         throw LzError(LzError::Stage::Expand, 0, "Unable to expand " + source + ": unknown compression method");
 
-    OFSTRUCT sourceInfo{};
-    LzHandle in(LZOpenFileA(const_cast<char*>(source.c_str()), &sourceInfo, OF_READ | OF_SHARE_DENY_WRITE));
-    if (in.Get() < 0) {
-        unsigned code = sourceInfo.nErrCode;
+    // Opened by CreateFileA, not LZOpenFileA: the OFSTRUCT of that call holds
+    // only 128 characters of a path, where Windows paths reach 259.
+    FileHandle sourceFile(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!sourceFile.Valid()) {
+        unsigned code = GetLastError();
         throw LzError(LzError::Stage::OpenSource, code, source + ": " + IoErrorText(code));
     }
-    OFSTRUCT destInfo{};
-    LzHandle out(LZOpenFileA(const_cast<char*>(dest.c_str()), &destInfo, OF_CREATE | OF_WRITE));
-    if (out.Get() < 0) {
-        unsigned code = destInfo.nErrCode;
+    FileHandle destFile(
+        CreateFileA(dest.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!destFile.Valid()) {
+        unsigned code = GetLastError();
         throw LzError(LzError::Stage::CreateDest, code, dest + ": " + IoErrorText(code));
     }
-    LONG written = LZCopy(in.Get(), out.Get());
+    INT reader = LZInit(ToLzFile(sourceFile.Get()));
+    if (reader < 0) throw LzError(LzError::Stage::Expand, 0, "Unable to expand " + source + ": " + LzErrorText(reader));
+    // LZClose closes the file under the reader.
+    sourceFile.Release();
+    LzHandle in(reader);
+    LONG written = LZCopy(in.Get(), ToLzFile(destFile.Get()));
     if (written < 0)
         throw LzError(LzError::Stage::Expand, 0, "Unable to expand " + source + ": " + LzErrorText(written));
     if (header.kind != SzddKind::Compressed) return;
@@ -93,7 +103,7 @@ void LzExpandFile(const std::string& source, const std::string& dest)
         throw LzError(LzError::Stage::Expand, 0,
                       "Unable to expand " + source + ": compressed data ends before its declared length");
     if (static_cast<DWORD>(written) > header.length) {
-        HANDLE file = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(out.Get()));
+        HANDLE file = destFile.Get();
         FILETIME modified{};
         bool dated = GetFileTime(file, nullptr, nullptr, &modified);
         if (SetFilePointer(file, static_cast<LONG>(header.length), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||

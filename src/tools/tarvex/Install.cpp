@@ -1,12 +1,16 @@
 // tarvex install: an unattended installation from a medium folder.
 #include "tools/tarvex/Commands.h"
 
+#include "authoring/MediumCheck.h"
 #include "engine/FileInfo.h"
 #include "engine/Installation.h"
+#include "paths/DiskSpace.h"
 #include "paths/PathText.h"
 #include "platform/MachineRoot.h"
+#include "platform/Profile.h"
 #include "platform/System.h"
 #include "platform/Ui.h"
+#include "setup_description/Route.h"
 
 #include <filesystem>
 #include <map>
@@ -121,6 +125,78 @@ private:
     std::string name_;
 };
 
+// The wizard's message boxes break lines with CR; our error is one line.
+std::string OneLine(const std::string& text)
+{
+    std::string out;
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t cut = std::min(text.find('\r', start), text.size());
+        if (!out.empty()) out += "; ";
+        out += Trim(std::string_view(text).substr(start, cut - start));
+        start = cut + 1;
+    }
+    return out;
+}
+
+// The pages the wizard shows before it installs, refusing where it would
+// stop: a route step without a page, a text it cannot load, a drive
+// without room for TotalSize.
+void WalkPages(const TInstallation& engine, const std::string& medium)
+{
+    const TSetupInformation& info = engine.SetupInfo;
+    for (std::int16_t page : PagesToInstall(info.Route)) {
+        if (page == pcLicense) platform::LoadTextFile(medium + info.License);
+        if (page == pcReadMe) platform::LoadTextFile(medium + info.ReadMe);
+        if (page == pcDirectory)
+            if (std::optional<std::string> shortfall = DiskSpaceShortfall(engine.Directory, info.TotalSize))
+                throw Exception(OneLine(*shortfall));
+    }
+}
+
+// Keys as a list, runs of consecutive numbers as "A to B".
+std::string KeyList(const std::vector<std::string>& keys)
+{
+    std::string out;
+    for (std::size_t i = 0; i < keys.size();) {
+        std::size_t j = i;
+        auto number = [&](std::size_t k) {
+            return keys[k].size() <= 9 && keys[k].find_first_not_of("0123456789") == std::string::npos
+                       ? std::stol(keys[k])
+                       : -2;
+        };
+        while (j + 1 < keys.size() && number(j) >= 0 && number(j + 1) == number(j) + 1) ++j;
+        if (!out.empty()) out += ", ";
+        out += j > i ? keys[i] + " to " + keys[j] : keys[i];
+        i = j + 1;
+    }
+    return out;
+}
+
+// FILES entries written in Setup.INI that the installation never reads.
+void WarnUnreadFiles(const std::string& iniPath)
+{
+    using Cause = UnreadEntry::Cause;
+    std::vector<std::string> cut;
+    for (const UnreadEntry& entry : UnreadEntries(iniPath, "FILES")) {
+        const char* why = entry.cause == Cause::PastKeyList ? nullptr
+                          : entry.cause == Cause::AboveCount ? "its number is above the count of entries"
+                          : entry.cause == Cause::NotANumber ? "its name is no entry number"
+                                                             : "the line has no '='";
+        if (!why) {
+            cut.push_back(entry.key);
+            continue;
+        }
+        std::fprintf(stderr, "warning: Setup.INI:%d: FILES entry '%s' will never be installed: %s\n", entry.line,
+                     entry.key.c_str(), why);
+    }
+    if (!cut.empty())
+        std::fprintf(stderr,
+                     "warning: Setup.INI: the FILES key list is cut at %zu bytes: %zu entr%s (%s) will never be "
+                     "installed\n",
+                     platform::kProfileKeyListBuffer, cut.size(), cut.size() == 1 ? "y" : "ies",
+                     KeyList(cut).c_str());
+}
+
 int RunInstall(const std::vector<std::string>& args)
 {
     std::optional<Options> o = Parse(args);
@@ -143,6 +219,8 @@ int RunInstall(const std::vector<std::string>& args)
         if (o->startMenu) engine.StartMenu = *o->startMenu;
         if (o->newMenu) engine.NewMenu = *o->newMenu;
         engine.MediumDirectory = medium;
+        WarnUnreadFiles(medium + "Setup.INI");
+        WalkPages(engine, medium);
 
         ProgressBar bar(platform::IsTerminal(1), info.FileItems.size() + 5);
         engine.OnStatus = [&](const std::string& status) {

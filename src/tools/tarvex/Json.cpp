@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace tarvex::tool {
 
@@ -66,13 +67,20 @@ std::string JsonString(std::string_view cp1252)
 
 std::string JsonNumber(long double value)
 {
-    if (!std::isfinite(value)) return "null";
+    if (std::isnan(value)) return "null"; // no text we read gives one
     if (value == std::trunc(value) && std::fabs(value) < 1e18L) {
         long long whole = static_cast<long long>(value);
         return std::to_string(whole);
     }
+    // Readers take JSON numbers as doubles and JSON has no infinity: a value
+    // past the double range (TotalSize=1e400 reads as a finite long double)
+    // is written as the largest double of its sign, which stays a number
+    // above anything a drive can hold.
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    double near = std::fabs(value) > kLargest ? std::copysign(kLargest, static_cast<double>(value))
+                                              : static_cast<double>(value);
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value));
+    auto res = std::to_chars(buf, buf + sizeof buf, near);
     return std::string(buf, res.ptr);
 }
 
