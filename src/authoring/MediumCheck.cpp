@@ -1,5 +1,6 @@
 #include "authoring/MediumCheck.h"
 
+#include "authoring/FileBytes.h"
 #include "authoring/IniLineLocator.h"
 #include "engine/Installation.h"
 #include "paths/PathText.h"
@@ -607,10 +608,18 @@ std::string MediumPath(const std::string& mediumDir, const std::string& name)
 MediumReport CheckMedium(const std::string& mediumDir)
 {
     std::string iniPath = MediumPath(mediumDir, kIniName);
-    std::ifstream in(iniPath, std::ios::binary);
-    if (!in) {
+    std::string problem = FileReadProblem(iniPath);
+    std::ifstream in;
+    if (problem.empty()) {
+        in.open(iniPath, std::ios::binary);
+        if (!in) problem = "cannot be opened";
+    }
+    if (!problem.empty()) {
+        // What the wizard would show, with the file and the cause.
         MediumReport report;
-        report.problems.push_back({Severity::Error, "ini-missing", "", "", 0, "no Setup.INI in " + mediumDir});
+        const char* code = problem.find("not found") != std::string::npos ? "ini-missing" : "ini-unreadable";
+        report.problems.push_back(
+            {Severity::Error, code, "", "", 0, std::string(kGeneralFailed) + ": " + iniPath + ": " + problem});
         return report;
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
