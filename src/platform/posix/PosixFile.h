@@ -24,7 +24,8 @@ private:
 // separate directories too.
 std::string HostPath(const std::string& path);
 
-// Reads the whole file; false when it cannot be opened or read.
+// Reads the whole file; false when it cannot be opened or read, or is not
+// a regular file.
 bool ReadWholeFile(const std::string& hostPath, std::string& out);
 
 // Replaces the file with bytes through a temporary file beside it, so that
