@@ -1,5 +1,6 @@
 #include "authoring/MediumCheck.h"
 
+#include "authoring/FileBytes.h"
 #include "authoring/IniLineLocator.h"
 #include "engine/CopyFile.h"
 #include "engine/Installation.h"
@@ -769,27 +770,20 @@ namespace {
 // Setup.INI's text, or the problem that keeps it from being read.
 std::optional<std::string> ReadIniText(const std::string& iniPath, std::string& problem)
 {
-    std::error_code ec;
-    fs::file_status status = fs::status(iniPath, ec);
-    if (!fs::exists(status)) {
-        problem = "no Setup.INI in " + fs::path(iniPath).parent_path().string();
-        return std::nullopt;
-    }
-    if (!fs::is_regular_file(status)) {
-        problem = iniPath + " is not a file: every GENERAL key reads as missing and the wizard does not start";
-        return std::nullopt;
-    }
-    std::ifstream in(iniPath, std::ios::binary);
+    // What the wizard would show, with the file and the cause.
+    std::string cause = FileReadProblem(iniPath);
     std::string text;
-    if (in) {
+    if (cause.empty()) {
+        std::ifstream in(iniPath, std::ios::binary);
         try {
             text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         } catch (const std::exception&) {
             in.setstate(std::ios::badbit);
         }
+        if (!in || in.bad()) cause = "cannot be read";
     }
-    if (!in || in.bad()) {
-        problem = iniPath + " cannot be read: every GENERAL key reads as missing and the wizard does not start";
+    if (!cause.empty()) {
+        problem = std::string(kGeneralFailed) + ": " + iniPath + ": " + cause;
         return std::nullopt;
     }
     return text;
@@ -804,8 +798,7 @@ MediumReport CheckMedium(const std::string& mediumDir)
     std::optional<std::string> text = ReadIniText(iniPath, problem);
     if (!text) {
         MediumReport report;
-        std::error_code ec;
-        const char* code = fs::exists(iniPath, ec) ? "ini-unreadable" : "ini-missing";
+        const char* code = problem.find("not found") != std::string::npos ? "ini-missing" : "ini-unreadable";
         report.problems.push_back({Severity::Error, code, "", "", 0, problem});
         return report;
     }

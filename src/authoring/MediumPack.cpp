@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 
 namespace tarvex {
@@ -33,22 +34,24 @@ void WriteBytes(const fs::path& path, const std::string& bytes)
     if (!out.flush()) throw Exception("Cannot create file " + path.string());
 }
 
-// A name Setup.INI can carry: fields are split at commas and trimmed, and
-// a % may start a token.
-void CheckName(const std::string& relative)
+// Why Setup.INI cannot carry a name (fields are split at commas and
+// trimmed, and a % may start a token); empty when it can.
+std::string NameProblem(const std::string& relative)
 {
-    std::string component;
+    std::string problem;
     auto check = [&](const std::string& part) {
-        if (part.empty()) return;
-        if (part.front() == ' ' || part.back() == ' ' || part.back() == '.')
-            throw Exception("'" + relative + "': a name with blanks or a dot at its ends cannot be installed as written");
-        for (std::size_t i = 0; i < part.size(); ++i) {
+        if (part.empty() || !problem.empty()) return;
+        if (part.front() == ' ' || part.back() == ' ' || part.back() == '.') {
+            problem = "'" + relative + "': a name with blanks or a dot at its ends cannot be installed as written";
+            return;
+        }
+        for (std::size_t i = 0; i < part.size() && problem.empty(); ++i) {
             unsigned char c = static_cast<unsigned char>(part[i]);
             if (c == ',' || c < 0x20 || c >= 0x80)
-                throw Exception("'" + relative + "': Setup.INI cannot carry this name (commas, control characters "
-                                "and letters beyond ASCII are not allowed)");
-            if (c == '%' && i + 1 < part.size() && std::isalpha(static_cast<unsigned char>(part[i + 1])))
-                throw Exception("'" + relative + "': a % followed by a letter would be read as a path token");
+                problem = "'" + relative + "': Setup.INI cannot carry this name (commas, control characters "
+                                           "and letters beyond ASCII are not allowed)";
+            else if (c == '%' && i + 1 < part.size() && std::isalpha(static_cast<unsigned char>(part[i + 1])))
+                problem = "'" + relative + "': a % followed by a letter would be read as a path token";
         }
     };
     std::size_t start = 0;
@@ -58,12 +61,57 @@ void CheckName(const std::string& relative)
         check(relative.substr(start, cut - start));
         start = cut + 1;
     }
+    return problem;
 }
+
+// One message for every problem found, so that one run lists them all.
+[[noreturn]] void ThrowAll(const std::vector<std::string>& problems)
+{
+    if (problems.size() == 1) throw Exception(problems.front());
+    std::string message = std::to_string(problems.size()) + " problems in the source tree:";
+    for (const std::string& problem : problems) message += "\n  " + problem;
+    throw Exception(message);
+}
+
+// The medium is laid out in a folder beside its place, which is removed
+// unless it is moved into that place.
+class StagedMedium {
+public:
+    explicit StagedMedium(const fs::path& place) : place_(place.has_filename() ? place : place.parent_path())
+    {
+        std::random_device random;
+        fs::create_directories(place_.parent_path());
+        do {
+            path_ = place_.parent_path() / (place_.filename().string() + ".~tvx" + std::to_string(random() % 100000));
+        } while (!fs::create_directory(path_));
+    }
+    ~StagedMedium()
+    {
+        std::error_code ignored;
+        if (!path_.empty()) fs::remove_all(path_, ignored);
+    }
+    StagedMedium(const StagedMedium&) = delete;
+    StagedMedium& operator=(const StagedMedium&) = delete;
+
+    const fs::path& Path() const { return path_; }
+    // The place is empty when it exists (checked before packing).
+    void MoveIntoPlace()
+    {
+        if (fs::exists(place_)) fs::remove(place_);
+        fs::rename(path_, place_);
+        path_.clear();
+    }
+
+private:
+    fs::path place_;
+    fs::path path_;
+};
 
 std::string Relative(const fs::path& root, const fs::path& path)
 {
     std::string out;
-    for (const fs::path& part : fs::relative(path, root)) {
+    // Lexical: resolving a link here would name its target, or loop.
+    for (const fs::path& part : path.lexically_relative(root)) {
         if (!out.empty()) out += '\\';
         out += part.string();
     }
@@ -88,7 +136,7 @@ std::string GeneratedText(const std::vector<std::string>& lines)
 
 } // namespace
 
-PackResult PackMedium(const PackOptions& options)
+PackResult PackMedium(const PackOptions& options, const MediumAcceptor& accept)
 {
     if (options.title.empty() || options.title == "ERROR")
         throw Exception("the title must be given, and may not be ERROR (which Setup.INI reads as missing)");
@@ -97,21 +145,50 @@ PackResult PackMedium(const PackOptions& options)
     if (!fs::is_directory(options.sourceTree)) throw Exception("not a folder: " + options.sourceTree);
     if (fs::exists(options.medium) && !fs::is_empty(options.medium))
         throw Exception("the medium folder is not empty: " + options.medium);
-    const fs::path tree(options.sourceTree), medium(options.medium);
+    const fs::path tree(options.sourceTree);
+    PackResult result;
 
-    // The product's files and folders, parents before their contents.
-    std::vector<std::string> files, folders;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(tree)) {
+    // The product's files and folders, parents before their contents, and
+    // every problem with them at once. Links to folders are not followed
+    // (a loop would never end); links to files are packed as those files.
+    std::vector<std::string> files, folders, problems;
+    constexpr std::uintmax_t kLargest = 0xFFFFFFFF; // the LZ header's length
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(tree, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::directory_entry& entry = *it;
         std::string relative = Relative(tree, entry.path());
-        CheckName(relative);
-        if (entry.is_directory()) folders.push_back(relative);
-        else if (entry.is_regular_file()) files.push_back(relative);
+        const fs::file_status status = entry.status(ec);
+        ec.clear();
+        if (std::string problem = NameProblem(relative); !problem.empty()) {
+            problems.push_back(problem);
+            it.disable_recursion_pending(); // its contents would repeat it
+        } else if (entry.is_symlink(ec) && !fs::exists(status)) {
+            problems.push_back("'" + relative + "': a link that leads nowhere, or round in a loop");
+        } else if (fs::is_directory(status)) {
+            if (entry.is_symlink(ec)) result.notes.push_back("not followed: " + relative + " (a link to a folder)");
+            else folders.push_back(relative);
+        } else if (!fs::is_regular_file(status)) {
+            result.notes.push_back("left out: " + relative + " (not a regular file)");
+        } else if (std::uintmax_t size = entry.file_size(ec); size > kLargest) {
+            problems.push_back("'" + relative + "': " + std::to_string(size) +
+                               " bytes, too large for the LZ format's length");
+        } else {
+            files.push_back(relative);
+        }
+        ec.clear();
+    }
+    if (ec) problems.push_back("cannot read the source tree: " + ec.message());
+    for (const std::string* given : {&options.license, &options.readme, &options.setupProgram, &options.uninstaller})
+        if (!given->empty())
+            if (std::string problem = FileReadProblem(*given); !problem.empty()) problems.push_back(*given + ": " + problem);
+    if (!problems.empty()) {
+        std::sort(problems.begin(), problems.end());
+        ThrowAll(problems);
     }
     auto byPath = [](const std::string& a, const std::string& b) { return AsciiLowerCopy(a) < AsciiLowerCopy(b); };
     std::sort(files.begin(), files.end(), byPath);
     std::sort(folders.begin(), folders.end(), byPath);
 
-    PackResult result;
     // The main program is FILES entry 1: the product is registered by its name.
     std::string main = options.mainProgram;
     std::replace(main.begin(), main.end(), '/', '\\');
@@ -136,7 +213,8 @@ PackResult PackMedium(const PackOptions& options)
         std::stable_partition(files.begin() + 1, files.end(), [](const std::string& f) { return SameTextAscii(f, kUninstaller); });
     result.mainProgram = main;
 
-    fs::create_directories(medium);
+    StagedMedium staged(fs::absolute(options.medium).lexically_normal());
+    const fs::path& medium = staged.Path();
     std::set<std::string> taken = {"setup.ini", "setup.exe"};
     auto take = [&](const std::string& mediumName) { return taken.insert(AsciiLowerCopy(mediumName)).second; };
 
@@ -173,13 +251,17 @@ PackResult PackMedium(const PackOptions& options)
     }
     std::string filesSection;
     std::uintmax_t total = kCluster; // Install.log
+    // Each file is compressed through a buffer into a temporary file, then
+    // kept when it came out smaller, so memory never holds a whole file.
+    const fs::path packing = medium / ".~tvx-packing";
     for (std::size_t i = 0; i < installs.size(); ++i) {
         const auto& [installName, source] = installs[i];
-        std::string data = ReadFileBytes(source.string());
-        std::string compressed = CompressSzdd(data, ReplacedChar(NameOf(installName)));
+        const std::uintmax_t size = fs::file_size(source);
+        const std::uintmax_t compressed =
+            CompressSzddFile(source.string(), packing.string(), ReplacedChar(NameOf(installName)));
         std::string folder = FolderOf(installName);
         std::string plainName = installName, packedName = CompressedName(installName);
-        bool pack = compressed.size() < data.size();
+        bool pack = compressed < size;
         std::string chosen = pack ? packedName : plainName;
         if (!take(chosen)) {
             pack = !pack;
@@ -188,11 +270,16 @@ PackResult PackMedium(const PackOptions& options)
         }
         fs::path target = medium / fs::path(MediumPath("", chosen));
         fs::create_directories(target.parent_path());
-        WriteBytes(target, pack ? compressed : data);
+        if (pack) {
+            fs::rename(packing, target);
+        } else {
+            fs::remove(packing);
+            fs::copy_file(source, target);
+        }
         // The installed file takes the date of its medium file.
         fs::last_write_time(target, fs::last_write_time(source));
-        result.files.push_back({installName, chosen, data.size(), pack ? compressed.size() : data.size()});
-        total += Clusters(data.size());
+        result.files.push_back({installName, chosen, size, pack ? compressed : size});
+        total += Clusters(size);
         filesSection += std::to_string(i + 1) + "=" + chosen + "," + NameOf(installName) + ",1,%APPPATH" +
                         (folder.empty() ? "" : "\\" + folder) + (SameTextAscii(installName, kUninstaller) ? ",N" : ",Y") +
                         kCrLf;
@@ -238,6 +325,9 @@ PackResult PackMedium(const PackOptions& options)
 
     if (!options.setupProgram.empty()) fs::copy_file(options.setupProgram, medium / "setup.exe");
     else result.notes.push_back("no setup.exe copied (give --setup PATH)");
+
+    result.kept = !accept || accept(medium.string());
+    if (result.kept) staged.MoveIntoPlace();
     return result;
 }
 

@@ -2,6 +2,7 @@
 // Builds an installation medium from a folder of product files: the files
 // compressed, Setup.INI written, the texts and setup.exe put beside them.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,11 +39,19 @@ struct PackResult {
     std::vector<PackedFile> files;
     std::string mainProgram; // empty when there is none
     long double totalSize = 0;
-    std::vector<std::string> notes; // defaults the packager may want to replace
+    std::vector<std::string> notes; // defaults the packager may want to replace, what was left out
+    bool kept = true;               // false: the medium was refused and not written
 };
 
-// Throws Exception with a message naming the problem (a name that Setup.INI
-// cannot hold, a medium folder in use, a missing input).
-PackResult PackMedium(const PackOptions& options);
+// Judges the finished medium in the folder given; false refuses it.
+using MediumAcceptor = std::function<bool(const std::string& medium)>;
+
+// The medium is laid out in a folder beside options.medium and moved into
+// its place once accept (when given) takes it; nothing is left behind when
+// it is refused or packing fails. Files pass through a fixed buffer, so
+// memory does not grow with their size. Throws Exception naming the
+// problems: every name Setup.INI cannot hold, link that leads nowhere and
+// file too large, in one message; a medium folder in use; a missing input.
+PackResult PackMedium(const PackOptions& options, const MediumAcceptor& accept = {});
 
 } // namespace tarvex

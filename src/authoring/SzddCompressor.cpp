@@ -1,5 +1,6 @@
 #include "authoring/SzddCompressor.h"
 
+#include "authoring/FileBytes.h"
 #include "platform/Exception.h"
 #include "platform/SzddFormat.h"
 
@@ -8,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -72,8 +75,9 @@ unsigned CommonLength(const unsigned char* a, const unsigned char* b, unsigned l
 // still finds the short matches binary data is full of.
 class MatchFinder {
 public:
-    explicit MatchFinder(const unsigned char* data)
-        : data_(data), head_(std::size_t{kLevels} << kHashBits, 0), step_(kLevels * kWindowSize, 0)
+    // data holds the positions from origin on.
+    MatchFinder(const unsigned char* data, std::size_t origin)
+        : data_(data), origin_(origin), head_(std::size_t{kLevels} << kHashBits, 0), step_(kLevels * kWindowSize, 0)
     {
     }
 
@@ -97,7 +101,7 @@ public:
     {
         const unsigned first[kLevels] = {Link<0>(p), Link<1>(p), Link<2>(p)};
         const std::size_t reach = std::min(kMaxDistance, p);
-        const unsigned char* current = data_ + p;
+        const unsigned char* current = At(p);
         Match best{than, 0};
         for (unsigned level = 0; level < kLevels; ++level) {
             // What a shorter key adds beyond the longer one's walk is shorter
@@ -129,6 +133,8 @@ private:
     // Enough buckets that binary data's chains are rarely mixed.
     static constexpr unsigned kHashBits = 15;
 
+    const unsigned char* At(std::size_t p) const { return data_ + (p - origin_); }
+
     template <unsigned K>
     static std::uint32_t Hash(const unsigned char* s)
     {
@@ -147,7 +153,7 @@ private:
     template <unsigned L>
     unsigned Link(std::size_t p)
     {
-        std::uint16_t& head = head_[L << kHashBits | Hash<kKeyLength[L]>(data_ + p)];
+        std::uint16_t& head = head_[L << kHashBits | Hash<kKeyLength[L]>(At(p))];
         const unsigned distance = ((static_cast<unsigned>(p) - head - 1) & 0xFFFF) + 1;
         head = static_cast<std::uint16_t>(p);
         // Steps past the window end a walk.
@@ -157,45 +163,57 @@ private:
     }
 
     const unsigned char* data_;
+    std::size_t origin_;
     std::vector<std::uint16_t> head_; // per level and hash
     std::vector<std::uint16_t> step_; // per level and window slot: back to the next in the chain
 };
 
-// Flag bytes and tokens, eight tokens to a flag byte, literals flagged 1,
-// written to room the caller made.
+// Flag bytes and tokens, eight tokens to a flag byte, literals flagged 1.
+// Bytes are handed on once no later token can change them.
 class TokenWriter {
 public:
-    explicit TokenWriter(char* at) : at_(at) {}
+    // Room for count more tokens.
+    void Reserve(std::size_t count) { bytes_.resize(used_ + count + count / 8 + 1); }
 
     void Literal(unsigned char c)
     {
         Flag(1);
-        *at_++ = static_cast<char>(c);
+        bytes_[used_++] = static_cast<char>(c);
     }
     // ringOffset: where the match starts in the expander's window.
     void Match(unsigned ringOffset, unsigned length)
     {
         Flag(0);
-        *at_++ = static_cast<char>(ringOffset & 0xFF);
-        *at_++ = static_cast<char>((ringOffset >> 4 & 0xF0) | (length - kMinMatch));
+        bytes_[used_++] = static_cast<char>(ringOffset & 0xFF);
+        bytes_[used_++] = static_cast<char>((ringOffset >> 4 & 0xF0) | (length - kMinMatch));
     }
 
-    char* End() const { return at_; }
+    // Hands on everything before an open flag byte, or everything at the end.
+    void Flush(const SzddSink& write, bool end)
+    {
+        const std::size_t done = end || bit_ == 8 ? used_ : flag_;
+        if (done) write(bytes_.data(), done);
+        std::copy(bytes_.begin() + static_cast<std::ptrdiff_t>(done), bytes_.begin() + static_cast<std::ptrdiff_t>(used_),
+                  bytes_.begin());
+        used_ -= done;
+        flag_ -= std::min(flag_, done);
+    }
 
 private:
     void Flag(unsigned literal)
     {
         if (bit_ == 8) {
-            flag_ = at_++;
-            *flag_ = 0;
+            flag_ = used_++;
+            bytes_[flag_] = 0;
             bit_ = 0;
         }
-        *flag_ = static_cast<char>(*flag_ | literal << bit_);
+        bytes_[flag_] = static_cast<char>(bytes_[flag_] | literal << bit_);
         ++bit_;
     }
 
-    char* at_;
-    char* flag_ = nullptr;
+    std::string bytes_;
+    std::size_t used_ = 0;
+    std::size_t flag_ = 0;
     unsigned bit_ = 8;
 };
 
@@ -211,12 +229,13 @@ struct Token {
     std::uint8_t length;
 };
 
-// A parse of buffer[begin, end), with the window before begin as history:
+// A parse of the positions [begin, end) of buffer (which holds the positions
+// from origin on), with the window before begin as history:
 // each position's longest match found, unless the next position has a
 // longer one, which gets a literal before it.
-std::vector<Token> ParseSegment(const unsigned char* buffer, std::size_t begin, std::size_t end)
+std::vector<Token> ParseSegment(const unsigned char* buffer, std::size_t origin, std::size_t begin, std::size_t end)
 {
-    MatchFinder finder(buffer);
+    MatchFinder finder(buffer, origin);
     for (std::size_t p = begin - std::min(begin, kWindowSize); p < begin; ++p) finder.Insert(p);
 
     std::vector<Token> parse;
@@ -252,40 +271,76 @@ std::vector<Token> ParseSegment(const unsigned char* buffer, std::size_t begin, 
     return parse;
 }
 
+// The input as positions: the window's blanks, the data, blanks after it.
+// Holds the window before the positions being parsed and the slack after
+// them, reading the data as the parse moves on.
+class InputWindow {
+public:
+    InputWindow(std::uint64_t size, const SzddSource& read) : end_(kBlankPrefix + size), read_(read) {}
+
+    std::size_t End() const { return end_; }
+    std::size_t Origin() const { return origin_; }
+    const unsigned char* Data() const { return bytes_.data(); }
+    unsigned char At(std::size_t p) const { return bytes_[p - origin_]; }
+
+    // Holds the positions [origin, until) and kReadSlack more, dropping
+    // those before origin; neither end moves back.
+    void Hold(std::size_t origin, std::size_t until)
+    {
+        const std::size_t kept = filled_ - origin;
+        const auto from = bytes_.begin() + static_cast<std::ptrdiff_t>(origin - origin_);
+        std::copy(from, from + static_cast<std::ptrdiff_t>(kept), bytes_.begin());
+        origin_ = origin;
+        const std::size_t need = until + kReadSlack;
+        bytes_.resize(need - origin_);
+        std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(kept), bytes_.end(), ' ');
+        for (std::size_t p = std::max(filled_, kBlankPrefix), to = std::min(need, end_); p < to;) {
+            std::size_t got = read_(reinterpret_cast<char*>(&bytes_[p - origin_]), to - p);
+            if (got == 0) throw Exception("the data ended " + std::to_string(end_ - p) + " bytes before its length");
+            p += got;
+        }
+        filled_ = need;
+    }
+
+private:
+    std::size_t end_;
+    const SzddSource& read_;
+    std::vector<unsigned char> bytes_ = std::vector<unsigned char>(kBlankPrefix, ' ');
+    std::size_t origin_ = 0;
+    std::size_t filled_ = kBlankPrefix; // positions below are in bytes_
+};
+
 } // namespace
 
-std::string CompressSzdd(std::string_view data, char lastChar)
+void CompressSzdd(std::uint64_t size, const SzddSource& read, const SzddSink& write, char lastChar)
 {
-    if (data.size() > std::numeric_limits<std::uint32_t>::max())
-        throw Exception("file too large for the LZ format: " + std::to_string(data.size()) + " bytes");
-    std::string out(reinterpret_cast<const char*>(platform::kSzddMagic), platform::kSzddMagicSize);
-    out.push_back(static_cast<char>(platform::kSzddMethodA));
-    out.push_back(lastChar);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(data.size() >> (8 * i) & 0xFF));
-    if (data.empty()) return out;
+    if (size > std::numeric_limits<std::uint32_t>::max())
+        throw Exception("file too large for the LZ format: " + std::to_string(size) + " bytes");
+    std::string header(reinterpret_cast<const char*>(platform::kSzddMagic), platform::kSzddMagicSize);
+    header.push_back(static_cast<char>(platform::kSzddMethodA));
+    header.push_back(lastChar);
+    for (int i = 0; i < 4; ++i) header.push_back(static_cast<char>(size >> (8 * i) & 0xFF));
+    write(header.data(), header.size());
+    if (size == 0) return;
 
-    // The data behind the blanks the window starts with; positions below
-    // count in this buffer.
-    std::vector<unsigned char> buffer(kBlankPrefix + data.size() + kReadSlack, ' ');
-    std::copy(data.begin(), data.end(), buffer.begin() + kBlankPrefix);
-    const std::size_t end = kBlankPrefix + data.size();
-
-    // At worst every token is a literal: a byte each and a flag byte per
-    // eight.
-    const std::size_t headerSize = out.size();
-    out.resize(headerSize + data.size() + data.size() / 8 + 1);
-    TokenWriter writer(out.data() + headerSize);
-
-    // Segments are parsed side by side, a round of them at a time so that
-    // the parses held stay small, and written in order.
-    const std::size_t segments = (data.size() + kSegmentSize - 1) / kSegmentSize;
+    // Positions count from the blanks the window starts with. Segments are
+    // parsed side by side, a round of them at a time, each with the window
+    // before it as history, so a round needs only its own data and one
+    // window more in memory; the parses are written in order.
+    InputWindow input(size, read);
+    const std::size_t end = input.End();
+    const std::size_t segments = (size + kSegmentSize - 1) / kSegmentSize;
     const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, segments);
     std::vector<std::vector<Token>> parses(workers);
+    TokenWriter writer;
     for (std::size_t round = 0; round < segments; round += workers) {
         const std::size_t count = std::min(workers, segments - round);
+        const std::size_t roundBegin = kBlankPrefix + round * kSegmentSize;
+        const std::size_t roundEnd = std::min(end, roundBegin + count * kSegmentSize);
+        input.Hold(roundBegin - std::min(roundBegin, kWindowSize), roundEnd);
         auto parse = [&](std::size_t k) {
-            std::size_t begin = kBlankPrefix + (round + k) * kSegmentSize;
-            parses[k] = ParseSegment(buffer.data(), begin, std::min(end, begin + kSegmentSize));
+            std::size_t begin = roundBegin + k * kSegmentSize;
+            parses[k] = ParseSegment(input.Data(), input.Origin(), begin, std::min(end, begin + kSegmentSize));
         };
         std::vector<std::thread> threads;
         std::vector<std::exception_ptr> failures(count);
@@ -306,20 +361,88 @@ std::string CompressSzdd(std::string_view data, char lastChar)
         for (const std::exception_ptr& failure : failures)
             if (failure) std::rethrow_exception(failure);
 
-        std::size_t p = kBlankPrefix + round * kSegmentSize;
+        // At worst every token is a literal.
+        writer.Reserve(roundEnd - roundBegin);
+        std::size_t p = roundBegin;
         for (std::size_t k = 0; k < count; ++k) {
             for (const Token& token : parses[k]) {
                 if (token.length == 1) {
-                    writer.Literal(buffer[p]);
+                    writer.Literal(input.At(p));
                 } else {
                     writer.Match(RingPosition(p - token.distance), token.length);
                 }
                 p += token.length;
             }
         }
+        writer.Flush(write, false);
     }
-    out.resize(static_cast<std::size_t>(writer.End() - out.data()));
+    writer.Flush(write, true);
+}
+
+std::string CompressSzdd(std::string_view data, char lastChar)
+{
+    std::string out;
+    std::size_t at = 0;
+    CompressSzdd(
+        data.size(),
+        [&](char* into, std::size_t most) {
+            std::size_t n = std::min(most, data.size() - at);
+            std::copy_n(data.data() + at, n, into);
+            at += n;
+            return n;
+        },
+        [&](const char* bytes, std::size_t count) { out.append(bytes, count); }, lastChar);
     return out;
+}
+
+std::uint64_t CompressSzddFile(const std::string& source, const std::string& dest, char lastChar)
+{
+    const auto failed = [&](const std::string& why) { return Exception("Cannot compress " + source + ": " + why); };
+    // Told before the file is opened: a FIFO would block, and a file too
+    // large for the format's length would be read through for nothing.
+    std::string problem = FileReadProblem(source);
+    if (!problem.empty()) throw failed(problem);
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(source, ec);
+    if (ec) throw failed("cannot be read");
+    if (size > std::numeric_limits<std::uint32_t>::max())
+        throw failed("too large for the LZ format: " + std::to_string(size) + " bytes, the most is " +
+                     std::to_string(std::numeric_limits<std::uint32_t>::max()));
+    std::ifstream in(source, std::ios::binary);
+    if (!in) throw failed("cannot be opened");
+
+    // Written beside dest and put in place when whole: a failure leaves no
+    // partial file, and a file compressed onto itself is read to its end.
+    struct Temporary {
+        std::string path;
+        ~Temporary()
+        {
+            std::error_code ignored;
+            if (!path.empty()) std::filesystem::remove(path, ignored);
+        }
+    } temp{dest + ".~tvx"};
+    std::ofstream out(temp.path, std::ios::binary | std::ios::trunc);
+    if (!out) throw Exception("Cannot create file " + dest);
+    std::uint64_t written = 0;
+    CompressSzdd(
+        size,
+        [&](char* into, std::size_t most) {
+            in.read(into, static_cast<std::streamsize>(most));
+            if (in.gcount() == 0) throw failed("it changed while it was read");
+            return static_cast<std::size_t>(in.gcount());
+        },
+        [&](const char* bytes, std::size_t count) {
+            if (!out.write(bytes, static_cast<std::streamsize>(count))) throw Exception("Cannot write file " + dest);
+            written += count;
+        },
+        lastChar);
+    out.close();
+    if (!out) throw Exception("Cannot write file " + dest);
+    in.close();
+    std::filesystem::rename(temp.path, dest, ec);
+    if (ec) throw Exception("Cannot create file " + dest);
+    temp.path.clear();
+    return written;
 }
 
 namespace {

@@ -1,6 +1,8 @@
 #pragma once
 // Our SZDD compressor: the format the LZ expansion library reads (LZSS over
 // a 4 KiB window that starts out filled with blanks, method 'A').
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,22 @@ namespace tarvex {
 // output in a small part of its time. Throws Exception for data of 4 GiB
 // or more.
 std::string CompressSzdd(std::string_view data, char lastChar = 0);
+
+// Gives up to `most` bytes into `into`; the count given (0 at the end).
+using SzddSource = std::function<std::size_t(char* into, std::size_t most)>;
+using SzddSink = std::function<void(const char* bytes, std::size_t count)>;
+
+// The same from a stream of `size` bytes, the output handed on in pieces:
+// memory stays near a megabyte per processor whatever the size. Throws
+// Exception when the source ends early.
+void CompressSzdd(std::uint64_t size, const SzddSource& read, const SzddSink& write, char lastChar = 0);
+
+// Compresses the file source into dest (created, or replaced once whole),
+// through that stream; returns the compressed size. Throws Exception
+// "Cannot compress SOURCE: WHY" for a folder, a FIFO or device, a file of
+// 4 GiB or more (all told before the file is opened) or a file that
+// changes while read; "Cannot create file DEST" and the like for dest.
+std::uint64_t CompressSzddFile(const std::string& source, const std::string& dest, char lastChar = 0);
 
 // The medium name of a compressed file, in the style of the Windows
 // compress tool: the last character of a three-or-more-character extension

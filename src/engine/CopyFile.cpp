@@ -36,26 +36,43 @@ std::string CopyTempPath(const std::string& dest) { return dest + kTempSuffix; }
 
 bool LZCopyFile(const std::string& source, const std::string& dest)
 {
+    // The runtime's I/O error names neither file; ours names the one that
+    // failed and the other end of the copy.
+    const auto sourceFailed = [&](unsigned code) {
+        return platform::EInOutError(code, source + " (copying to " + dest + ")");
+    };
+    const auto destFailed = [&](unsigned code) {
+        return platform::EInOutError(code, dest + " (copying from " + source + ")");
+    };
     // The suffix may carry a name that fits past the limit; refuse it here
     // rather than leave it to the backend, so that both builds agree.
-    if (CopyTempPath(dest).size() > kMaxCopyPath) throw platform::EInOutError(kFileNameTooLong);
-    // A destination we may not replace fails as opening it for writing would.
-    platform::CheckWritable(dest);
+    if (CopyTempPath(dest).size() > kMaxCopyPath) throw destFailed(kFileNameTooLong);
+    try {
+        // A destination we may not replace fails as opening it for writing would.
+        platform::CheckWritable(dest);
+    } catch (const platform::EInOutError& e) {
+        throw destFailed(e.Code());
+    }
     TempSibling temp(dest);
     try {
         platform::LzExpandFile(source, temp.Path());
     } catch (const platform::LzError& e) {
         switch (e.GetStage()) {
         case platform::LzError::Stage::OpenSource:
+            throw sourceFailed(e.SystemCode());
         case platform::LzError::Stage::CreateDest:
-            throw platform::EInOutError(e.SystemCode());
+            throw destFailed(e.SystemCode());
         case platform::LzError::Stage::Expand:
             return false;
         }
     } catch (const std::exception&) {
         throw ECopyFile("Unable to copy file: \r" + source + "\rTo:\r" + dest);
     }
-    platform::PutInPlace(temp.Path(), dest);
+    try {
+        platform::PutInPlace(temp.Path(), dest);
+    } catch (const platform::EInOutError& e) {
+        throw destFailed(e.Code());
+    }
     temp.Keep();
     return true;
 }

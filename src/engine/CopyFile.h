@@ -14,7 +14,8 @@ public:
 
 // Copies source to dest, expanding an LZ-compressed source. False when the
 // expansion itself failed (a damaged source). A file that cannot be opened
-// or created raises the runtime's I/O error (platform::EInOutError).
+// or created raises the runtime's I/O error (platform::EInOutError), its
+// text followed by the file that failed and the other end of the copy.
 //
 // The destination is written beside itself under a temporary name and put
 // in place only once the copy is whole, so a failed copy never costs the

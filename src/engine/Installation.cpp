@@ -110,7 +110,7 @@ void TInstallation::CopyFiles()
         DestFile = RemoveDoubleBackslashes(GetTempDir() + "\\" + item.InstallName);
         OnCopyFile(ExtractFileName(DestFile));
         if (!CopyStep(false) || !platform::FileExists(DestFile))
-            throw EInstallError("Unable to uncompress or copy: " + DestFile);
+            throw EInstallError("Unable to uncompress or copy: " + DestFile + " (from " + SourceFile + ")");
         SourceFile = DestFile;
         DestFile = RemoveDoubleBackslashes(ExpandTokens(item.DestDir + "\\" + item.InstallName, *this));
         if (ConfirmOverwrite(item.AskIfOlder)) {

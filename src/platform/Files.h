@@ -14,6 +14,8 @@ extern const char kCannotCreate[]; // "Cannot create file "
 class EInOutError : public Exception {
 public:
     explicit EInOutError(unsigned code);
+    // The same text followed by ": " and detail (the file it concerns).
+    EInOutError(unsigned code, const std::string& detail);
     unsigned Code() const noexcept { return code_; }
 
 private:

@@ -15,10 +15,25 @@ namespace {
 constexpr char kGeneral[] = "GENERAL";
 constexpr char kMissing[] = "ERROR";
 constexpr char kMissingSize[] = "-1";
-constexpr char kGeneralFailed[] = "Unable to read GENERAL section of ini file";
 constexpr char kFilesFailed[] = "Unable to read FILES section of ini file";
 constexpr char kIconsFailed[] = "Unable to read ICONS section of ini file";
 constexpr char kRegistryFailed[] = "Unable to read REGISTRY section of ini file";
+
+constexpr char kTotalSize[] = "TotalSize";
+// GENERAL's text keys and their fields.
+const std::pair<const char*, std::string TSetupInformation::*> kGeneralTexts[] = {
+    {"Title", &TSetupInformation::Title},
+    {"Executable", &TSetupInformation::Executable},
+    {"ReadMe", &TSetupInformation::ReadMe},
+    {"License", &TSetupInformation::License},
+    {"Directory", &TSetupInformation::Directory},
+    {"NewDirectory", &TSetupInformation::NewDirectory},
+    {"StartMenu", &TSetupInformation::StartMenu},
+    {"NewMenu", &TSetupInformation::NewMenu},
+    {"Route", &TSetupInformation::Route},
+    {"Run", &TSetupInformation::Run},
+    {"Run Description", &TSetupInformation::RunDescription},
+};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -34,6 +49,8 @@ void ReadListSection(const char* failure, Fn&& fn)
 }
 
 } // namespace
+
+const char kGeneralFailed[] = "Unable to read GENERAL section of ini file";
 
 std::string NextField(std::string& rest)
 {
@@ -121,27 +138,17 @@ TSetupInformation::TSetupInformation(const std::string& iniPath)
 
 bool TSetupInformation::GeneralComplete() const
 {
-    for (const std::string* field : {&Title, &Executable, &ReadMe, &License, &Directory, &NewDirectory, &StartMenu,
-                                     &NewMenu, &Route, &Run, &RunDescription})
-        if (*field == kMissing) return false;
+    for (const auto& [key, field] : kGeneralTexts)
+        if (this->*field == kMissing) return false;
     return TotalSize != -1;
 }
 
 void TSetupInformation::Load(const platform::ProfileFile& ini)
 {
-    auto general = [&](const char* key) { return ini.ReadString(kGeneral, key, kMissing); };
-    Title = general("Title");
-    Executable = general("Executable");
-    ReadMe = general("ReadMe");
-    License = general("License");
-    Directory = general("Directory");
-    NewDirectory = general("NewDirectory");
-    StartMenu = general("StartMenu");
-    NewMenu = general("NewMenu");
-    TotalSize = StrToFloat(ini.ReadString(kGeneral, "TotalSize", kMissingSize), platform::DecimalSeparator());
-    Route = general("Route");
-    Run = general("Run");
-    RunDescription = general("Run Description");
+    // The texts before TotalSize: the order is not seen, as only the
+    // conversion of TotalSize can fail.
+    for (const auto& [key, field] : kGeneralTexts) this->*field = ini.ReadString(kGeneral, key, kMissing);
+    TotalSize = StrToFloat(ini.ReadString(kGeneral, kTotalSize, kMissingSize), platform::DecimalSeparator());
 
     if (!GeneralComplete()) throw EInvalidIni(kGeneralFailed);
 
@@ -178,6 +185,21 @@ void TSetupInformation::Load(const platform::ProfileFile& ini)
             RegistryItems.push_back(std::move(item));
         }
     });
+}
+
+std::vector<std::string> MissingGeneralKeys(const std::string& iniPath)
+{
+    platform::ProfileFile ini(iniPath);
+    std::vector<std::string> missing;
+    for (const auto& [key, field] : kGeneralTexts)
+        if (ini.ReadString(kGeneral, key, kMissing) == kMissing) missing.push_back(key);
+    try {
+        if (StrToFloat(ini.ReadString(kGeneral, kTotalSize, kMissingSize), platform::DecimalSeparator()) == -1)
+            missing.push_back(kTotalSize);
+    } catch (const Exception&) {
+        // Not a number: a failure of its own, not a missing key.
+    }
+    return missing;
 }
 
 } // namespace tarvex

@@ -15,6 +15,9 @@ public:
     using Exception::Exception;
 };
 
+// The message of an incomplete GENERAL section (a missing file included).
+extern const char kGeneralFailed[];
+
 // One FILES entry: a file to install.
 struct TProgramItem {
     std::int32_t Index = 0;
@@ -77,6 +80,9 @@ std::vector<std::string> ReadNumberedSection(const platform::ProfileFile& ini, c
 // Text to number as the framework converts it, with the given decimal
 // separator; throws "'text' is not a valid floating point value".
 long double StrToFloat(const std::string& text, char decimalSeparator);
+
+// The GENERAL keys that read as missing: absent, "ERROR", or a TotalSize of -1.
+std::vector<std::string> MissingGeneralKeys(const std::string& iniPath);
 
 // Text to a 32-bit integer; throws on anything else.
 std::int32_t StrToInt(const std::string& text);

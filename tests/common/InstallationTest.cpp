@@ -5,6 +5,7 @@
 #include "engine/CopyFile.h"
 #include "engine/FileInfo.h"
 #include "engine/Installation.h"
+#include "paths/PathText.h"
 #include "paths/SystemFolders.h"
 #include "platform/Files.h"
 
@@ -263,12 +264,19 @@ TEST_F(Engine, CopyFailuresAndTheirMessages)
     Load("[DIRECTORIES]\r\n1=%APPPATH\r\n[FILES]\r\n1=missing.txt,missing.txt,1,%APPPATH,N\r\n");
     ASSERT_EQ("", RunPhase(&TInstallation::CreateDirectories));
     ASSERT_EQ("", RunPhase(&TInstallation::CreateTempDirectory));
-    EXPECT_EQ("File not found", RunPhase(&TInstallation::CopyFiles));
+    // The runtime's text, then the medium file and its temporary copy.
+    const auto medium = [&](const std::string& name) { return RemoveDoubleBackslashes(box.Medium() + "\\" + name); };
+    EXPECT_EQ("File not found: " + medium("missing.txt") + " (copying to " + GetTempDir() + "\\missing.txt)",
+              RunPhase(&TInstallation::CopyFiles));
+    Load("[FILES]\r\n1=nodir\\a.txt,a.txt,1,%APPPATH,N\r\n");
+    EXPECT_EQ("Invalid filename: " + medium("nodir\\a.txt") + " (copying to " + GetTempDir() + "\\a.txt)",
+              RunPhase(&TInstallation::CopyFiles));
 
     // A damaged compressed file fails its expansion into the temporary folder.
     Load("[FILES]\r\n1=bad.ex_,bad.exe,1,%APPPATH,N\r\n");
     box.WriteMedium("bad.ex_", Szdd("0123456789abcdef").substr(0, 20));
-    EXPECT_EQ("Unable to uncompress or copy: " + GetTempDir() + "\\bad.exe", RunPhase(&TInstallation::CopyFiles));
+    EXPECT_EQ("Unable to uncompress or copy: " + GetTempDir() + "\\bad.exe (from " + medium("bad.ex_") + ")",
+              RunPhase(&TInstallation::CopyFiles));
 }
 
 TEST_F(Engine, ReadOnlyDestinationIsDeniedAndKept)
@@ -287,7 +295,8 @@ TEST_F(Engine, ReadOnlyDestinationIsDeniedAndKept)
     }
     ASSERT_EQ("", RunPhase(&TInstallation::CreateDirectories));
     ASSERT_EQ("", RunPhase(&TInstallation::CreateTempDirectory));
-    EXPECT_EQ("File access denied", RunPhase(&TInstallation::CopyFiles));
+    EXPECT_EQ("File access denied: " + Product("\\a.txt") + " (copying from " + GetTempDir() + "\\a.txt)",
+              RunPhase(&TInstallation::CopyFiles));
     EXPECT_EQ("precious", ReadBytes(HostFile(Product("\\a.txt"))));
     std::filesystem::permissions(HostFile(Product("\\a.txt")), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +17,22 @@ namespace {
 const char* const kSections[] = {"GENERAL", "general", " GENERAL ", "FILES", "ICONS", "DIRECTORIES", "REGISTRY", "Extra", ""};
 const char* const kProbes[] = {"Title", "TITLE", " Title ", "Missing", "Run Description", "1", "01", "lonely line", ""};
 
+// Control bytes written as \xNN, so that listings stay plain text.
+std::string Shown(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7f) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 std::string Listing(const std::string& iniPath)
 {
     ProfileFile ini(iniPath);
@@ -23,9 +40,9 @@ std::string Listing(const std::string& iniPath)
     for (const char* section : kSections) {
         out << "[" << section << "]\n";
         for (const std::string& key : ini.ReadKeyNames(section))
-            out << "  key <" << key << "> = <" << ini.ReadString(section, key, "(default)") << ">\n";
+            out << "  key <" << Shown(key) << "> = <" << Shown(ini.ReadString(section, key, "(default)")) << ">\n";
         for (const char* probe : kProbes)
-            out << "  probe <" << probe << "> = <" << ini.ReadString(section, probe, "(default)") << ">\n";
+            out << "  probe <" << probe << "> = <" << Shown(ini.ReadString(section, probe, "(default)")) << ">\n";
     }
     return out.str();
 }
@@ -54,7 +71,8 @@ TEST_P(ProfileCorpus, MatchesExpectedListing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, ProfileCorpus,
-                         ::testing::Values("basic", "lists", "nonewline", "bom", "empty", "long", "missing"));
+                         ::testing::Values("basic", "lists", "nonewline", "bom", "empty", "long", "missing",
+                                           "cr", "mixedends", "nulbytes"));
 
 TEST(ProfileCuts, ValueCutToBufferWithItsZero)
 {

@@ -145,6 +145,37 @@ TEST(SzddCompressor, RepeatsSixtyFourKiBBack)
     }
 }
 
+// The stream holds a round of segments and one window at a time: input in
+// small pieces and past several rounds comes out as the whole input does,
+// and a source that ends before its length is an error, not a short file.
+TEST(SzddCompressor, StreamedInputGivesTheSameBytes)
+{
+    std::string text = ReadFileBytes(GeneratedPath("lz/text"));
+    ASSERT_GT(text.size(), 100000u) << "test data missing: build the test_data target";
+    std::string data;
+    for (unsigned i = 0; data.size() < (5u << 20) + 333; ++i) data += i % 3 ? text : RandomBytes(70000, i);
+    const auto streamed = [](const std::string& input, std::uint64_t length) {
+        std::string out;
+        std::size_t at = 0;
+        CompressSzdd(
+            length,
+            [&](char* into, std::size_t most) {
+                std::size_t n = std::min({most, input.size() - at, std::size_t{4093}});
+                std::copy_n(input.data() + at, n, into);
+                at += n;
+                return n;
+            },
+            [&](const char* bytes, std::size_t count) { out.append(bytes, count); }, 'x');
+        return out;
+    };
+    std::string whole = CompressSzdd(data, 'x');
+    EXPECT_TRUE(streamed(data, data.size()) == whole);
+    ScratchDir dir;
+    platform::LzExpandFile(dir.Write("in_", whole), dir.File("out"));
+    EXPECT_TRUE(ReadFileBytes(dir.File("out")) == data);
+    EXPECT_THROW(streamed(data, data.size() + 1), Exception);
+}
+
 TEST(SzddCompressor, HeaderNamesTheLengthAndTheReplacedCharacter)
 {
     std::string out = CompressSzdd(std::string(70000, 'z'), 'e');

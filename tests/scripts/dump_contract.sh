@@ -84,7 +84,7 @@ printf '[GENERAL]\r\nTitle=x\r\n' >"$tmp/bad.ini"
 run dump "$tmp/bad.ini" >"$tmp/out" 2>"$tmp/err"
 check test $? -eq 1
 check test ! -s "$tmp/out"
-check test "$(cat "$tmp/err")" = "error: Unable to read GENERAL section of ini file"
+check grep -qx "error: Unable to read GENERAL section of ini file: .*bad.ini: missing Executable, .*, TotalSize" "$tmp/err"
 
 # Usage errors exit 2.
 run dump >"$tmp/out" 2>"$tmp/err"

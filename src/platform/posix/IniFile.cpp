@@ -15,6 +15,15 @@ std::string_view TrimSpace(std::string_view s)
     return s;
 }
 
+// A NUL byte ends a name or value (the profile functions hand them on as
+// zero-terminated strings); blanks left before it go with it.
+std::string_view CutAtNul(std::string_view s)
+{
+    s = s.substr(0, s.find('\0'));
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
 // One pair of matching quotes around the whole value is not part of it.
 std::string StripQuotes(std::string_view v)
 {
@@ -28,38 +37,40 @@ std::string StripQuotes(std::string_view v)
 IniText::IniText(std::string_view text)
 {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    Section* current = nullptr;
+    // Lines before the first section belong to a nameless one, which is
+    // there even when empty: a later section whose name reads as empty
+    // ("[]", or a NUL after the bracket) is never found.
+    sections_.push_back(Section{});
+    firstSection_.emplace(std::string(), 0);
+    Section* current = &sections_.back();
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
+        // A line ends at CR or LF, alone or in any run of them.
+        std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) end = text.size();
         std::string_view line = TrimSpace(text.substr(pos, end - pos));
-        pos = end + 1;
+        pos = text.find_first_not_of("\r\n", end);
+        if (pos == std::string_view::npos) pos = text.size();
         if (line.empty()) continue;
 
         if (line.front() == '[') {
             std::size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
-                sections_.push_back(Section{std::string(TrimSpace(line.substr(1, close - 1))), {}, {}});
+                std::string name(CutAtNul(TrimSpace(line.substr(1, close - 1))));
+                sections_.push_back(Section{name, {}, {}});
                 current = &sections_.back();
-                firstSection_.emplace(AsciiLowerCopy(current->name), sections_.size() - 1);
+                firstSection_.emplace(AsciiLowerCopy(name), sections_.size() - 1);
                 continue;
             }
             // A bracket without its closing mate is an ordinary line.
         }
-        if (current == nullptr) {
-            // Lines before the first section belong to a nameless one.
-            sections_.push_back(Section{});
-            current = &sections_.back();
-            firstSection_.emplace(std::string(), 0);
-        }
         Entry entry;
-        std::size_t eq = line.find('=');
+        std::size_t eq = line.find('='); // also past a NUL
         if (eq == std::string_view::npos) {
-            entry.name = std::string(line);
+            entry.name = std::string(CutAtNul(line));
         } else {
-            entry.name = std::string(TrimSpace(line.substr(0, eq)));
-            entry.value = std::string(TrimSpace(line.substr(eq + 1)));
+            entry.name = std::string(CutAtNul(TrimSpace(line.substr(0, eq))));
+            entry.value = std::string(CutAtNul(TrimSpace(line.substr(eq + 1))));
         }
         current->firstByName.emplace(AsciiLowerCopy(entry.name), current->entries.size());
         current->entries.push_back(std::move(entry));

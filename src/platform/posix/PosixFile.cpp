@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tarvex::platform {
@@ -33,8 +34,10 @@ std::string ReadHostPath(const std::string& path)
 bool ReadWholeFile(const std::string& hostPath, std::string& out)
 {
     out.clear();
-    UniqueFd f(::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!f.Valid()) return false;
+    // Regular files only: a FIFO would block the read, a device never end it.
+    UniqueFd f(::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (!f.Valid() || ::fstat(f.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(f.Get(), buf, sizeof buf);

@@ -30,7 +30,8 @@ std::string MachineHostPath(const std::string& path);
 // MachineHostPath gives it.
 std::string ReadHostPath(const std::string& path);
 
-// Reads the whole file; false when it cannot be opened or read.
+// Reads the whole file; false when it cannot be opened or read, or is not
+// a regular file.
 bool ReadWholeFile(const std::string& hostPath, std::string& out);
 
 // Replaces the file with bytes through a temporary file beside it, so that

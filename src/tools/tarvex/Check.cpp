@@ -17,6 +17,24 @@ const char* SeverityName(MediumProblem::Severity severity)
     return severity == MediumProblem::Severity::Error ? "error" : "warning";
 }
 
+// Control bytes from Setup.INI written as \xNN: a NUL would end the line
+// early and an escape sequence would reach the terminal.
+std::string Printable(std::string_view text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7f) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 std::string Counted(int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
 
 int RunCheck(const std::vector<std::string>& args)
@@ -46,7 +64,8 @@ int RunCheck(const std::vector<std::string>& args)
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }
-    std::fputs((json ? ReportJson(report, medium) + "\n" : ReportText(report)).c_str(), stdout);
+    std::string out = json ? ReportJson(report, medium) + "\n" : ReportText(report);
+    std::fwrite(out.data(), 1, out.size(), stdout);
     return report.Count(MediumProblem::Severity::Error) ? 1 : 0;
 }
 
@@ -72,15 +91,15 @@ std::string ReportText(const MediumReport& report)
         out += ": ";
         if (!p.section.empty()) {
             out += '[';
-            out += p.section;
+            out += Printable(p.section);
             out += ']';
             if (!p.key.empty()) {
                 out += ' ';
-                out += p.key;
+                out += Printable(p.key);
             }
             out += ": ";
         }
-        out += p.message + "\n";
+        out += Printable(p.message) + "\n";
     }
     int errors = report.Count(MediumProblem::Severity::Error);
     int warnings = report.Count(MediumProblem::Severity::Warning);

@@ -2,6 +2,7 @@
 // The tool's subcommands. Each command file registers itself with one
 // static Command object, so adding a command touches no other file.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,10 @@ int ReportError(const std::string& message);
 int UsageError();
 
 std::string DumpJson(const TSetupInformation& info);
+
+// Setup.INI read as the wizard reads it, its failures told with the file's
+// path and, for the GENERAL section, the cause: "... ini file: PATH: file
+// not found", "...: is a folder", "...: missing Title, Route".
+std::unique_ptr<TSetupInformation> ReadSetupIni(const std::string& iniPath);
 
 } // namespace tarvex::tool

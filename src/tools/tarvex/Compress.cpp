@@ -3,7 +3,6 @@
 
 #include "authoring/FileBytes.h"
 #include "authoring/SzddCompressor.h"
-#include "platform/Files.h"
 
 namespace tarvex::tool {
 
@@ -13,8 +12,7 @@ int RunCompress(const std::vector<std::string>& args)
 {
     if (args.size() != 2) return UsageError();
     try {
-        std::string data = ReadFileBytes(args[0]);
-        platform::WriteWholeFile(args[1], CompressSzdd(data, ReplacedChar(BaseName(args[0]))));
+        CompressSzddFile(args[0], args[1], ReplacedChar(BaseName(args[0])));
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }

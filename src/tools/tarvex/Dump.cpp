@@ -64,8 +64,7 @@ int RunDump(const std::vector<std::string>& args)
     if (args.size() != 1) return UsageError();
     std::string json;
     try {
-        TSetupInformation info(args[0]);
-        json = DumpJson(info);
+        json = DumpJson(*ReadSetupIni(args[0]));
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }

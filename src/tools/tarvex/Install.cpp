@@ -211,7 +211,8 @@ int RunInstall(const std::vector<std::string>& args)
             platform::SetMediumFolder(medium);
         }
         if (medium.back() != '/' && medium.back() != '\\') medium += kNeedsRoot ? "/" : "\\";
-        TSetupInformation info(medium + "Setup.INI");
+        std::unique_ptr<TSetupInformation> description = ReadSetupIni(medium + "Setup.INI");
+        const TSetupInformation& info = *description;
         TInstallation engine(info);
         SetUpChoices(engine);
         if (o->directory) engine.Directory = *o->directory;

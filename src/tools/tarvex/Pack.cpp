@@ -70,20 +70,28 @@ int RunPack(const std::vector<std::string>& args)
     if (!noSetup && !setupGiven) o.setupProgram = SetupBesideTool();
 
     MediumReport report;
+    PackResult packed;
     try {
-        PackResult packed = PackMedium(o);
-        for (const PackedFile& f : packed.files)
-            std::printf("  %-32s -> %-32s %10ju -> %10ju bytes\n", f.installName.c_str(), f.mediumName.c_str(), f.size,
-                        f.stored);
-        std::printf("Setup.INI: %zu files, main program %s, TotalSize %.0Lf\n", packed.files.size(),
-                    packed.mainProgram.empty() ? "(none)" : packed.mainProgram.c_str(), packed.totalSize);
-        for (const std::string& note : packed.notes) std::printf("note: %s\n", note.c_str());
-        report = CheckWithDefaults(o.medium, root);
+        // A medium that fails the check is not written at all.
+        packed = PackMedium(o, [&](const std::string& staged) {
+            report = CheckWithDefaults(staged, root);
+            return report.Count(MediumProblem::Severity::Error) == 0;
+        });
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }
+    for (const PackedFile& f : packed.files)
+        std::printf("  %-32s -> %-32s %10ju -> %10ju bytes\n", f.installName.c_str(), f.mediumName.c_str(), f.size,
+                    f.stored);
+    std::printf("Setup.INI: %zu files, main program %s, TotalSize %.0Lf\n", packed.files.size(),
+                packed.mainProgram.empty() ? "(none)" : packed.mainProgram.c_str(), packed.totalSize);
+    for (const std::string& note : packed.notes) std::printf("note: %s\n", note.c_str());
     std::printf("check: %s", ReportText(report).c_str());
-    return report.Count(MediumProblem::Severity::Error) ? 1 : 0;
+    if (!packed.kept) {
+        std::fflush(stdout);
+        return ReportError("the medium fails its check; nothing was written to " + o.medium);
+    }
+    return 0;
 }
 
 const Command kPack("pack",

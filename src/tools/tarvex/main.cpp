@@ -27,11 +27,22 @@ int ReportError(const std::string& message)
     return 1;
 }
 
-int UsageError()
+namespace {
+// The usage of one command, or of all when command is empty.
+std::string UsageText(const std::string& command = "")
 {
     std::string text = "usage:\n";
-    for (const auto& [name, entry] : Table()) text += "  tarvex " + entry.usage + "\n";
-    std::fputs(text.c_str(), stderr);
+    for (const auto& [name, entry] : Table())
+        if (command.empty() || name == command) text += "  tarvex " + entry.usage + "\n";
+    return text;
+}
+
+bool IsHelp(const char* arg) { return std::string(arg) == "--help" || std::string(arg) == "-h"; }
+} // namespace
+
+int UsageError()
+{
+    std::fputs(UsageText().c_str(), stderr);
     return 2;
 }
 
@@ -41,8 +52,17 @@ int main(int argc, char** argv)
 {
     using namespace tarvex::tool;
     tarvex::platform::SetBinaryStdio();
+    // Asked-for help goes to standard output and succeeds.
+    if (argc == 2 && IsHelp(argv[1])) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
     if (argc < 2) return UsageError();
     auto it = Table().find(argv[1]);
     if (it == Table().end()) return UsageError();
+    if (argc == 3 && IsHelp(argv[2])) {
+        std::fputs(UsageText(it->first).c_str(), stdout);
+        return 0;
+    }
     return it->second.run(std::vector<std::string>(argv + 2, argv + argc));
 }
