@@ -337,7 +337,7 @@ TEST(LZCopyFileTest, TemporaryNamesStayWithinMaxPath)
         FAIL() << "a temporary name past MAX_PATH was written";
     } catch (const platform::EInOutError& e) {
         EXPECT_EQ(206u, e.Code());
-        EXPECT_STREQ("I/O error 206", e.what());
+        EXPECT_EQ("I/O error 206: " + over + " (copying from " + source + ")", std::string(e.what()));
     }
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(HostFile(box.Base())),
                                std::filesystem::directory_iterator()));
