@@ -4,12 +4,8 @@
 #include "paths/PathTokens.h"
 #include "paths/SystemFolders.h"
 #include "platform/System.h"
-#include "setup_description/DecimalText.h"
 #include "wizard/About_Form.h"
 #include "wizard/ovr_form.h"
-
-#include <cmath>
-#include <cstdlib>
 
 namespace tarvex {
 
