@@ -1,6 +1,8 @@
 // libFuzzer target: the registry store's REGEDIT4 reader. Text it accepts
 // must come back unchanged through the store's own writer and reader, since
-// the store is saved and read again on every change.
+// each run reads the store that an earlier one saved; every key and value
+// must be found through the index whatever the case asked in.
+#include "platform/Ascii.h"
 #include "platform/Exception.h"
 #include "platform/posix/RegistryStore.h"
 
@@ -36,7 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
 
     for (const RegistryStore::Key& key : store.Keys()) {
         Require(store.FindKey(key.path) == &key);
+        std::string upper = key.path;
+        for (char& c : upper)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        Require(store.FindKey(upper) == &key);
         for (const RegistryStore::Value& value : key.values) {
+            Require(store.FindValue(tarvex::AsciiLowerCopy(key.path), tarvex::AsciiLowerCopy(value.name)) == &value);
             const RegistryStore::Value* found = again.FindValue(key.path, value.name);
             Require(found != nullptr && found->isString == value.isString);
             Require(value.isString ? found->data == value.data : found->raw == value.raw);
