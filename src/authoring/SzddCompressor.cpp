@@ -287,8 +287,10 @@ std::string CompressSzdd(std::string_view data, char lastChar)
             std::size_t begin = kBlankPrefix + (round + k) * kSegmentSize;
             parses[k] = ParseSegment(buffer.data(), begin, std::min(end, begin + kSegmentSize));
         };
-        std::vector<std::thread> threads;
+        // The failures outlive the threads that write them; the threads
+        // are joined when they go, also when a later one fails to start.
         std::vector<std::exception_ptr> failures(count);
+        std::vector<std::jthread> threads;
         for (std::size_t k = 1; k < count; ++k)
             threads.emplace_back([&, k] {
                 try {
@@ -302,7 +304,7 @@ std::string CompressSzdd(std::string_view data, char lastChar)
         } catch (...) {
             failures[0] = std::current_exception();
         }
-        for (std::thread& t : threads) t.join();
+        threads.clear();
         for (const std::exception_ptr& failure : failures)
             if (failure) std::rethrow_exception(failure);
 
