@@ -5,6 +5,7 @@
 #include "components/DpGrdBck.h"
 #include "components/RotateLabel.h"
 #include "engine/Installation.h"
+#include "paths/PathText.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
 #include "setup_description/SetupInformation.h"
@@ -136,7 +137,8 @@ private:
     std::uint16_t Step_ = 0;
 };
 
-// The wizard unit's entry: runs the wizard modally, then frees it.
-void RunSetup();
+// The wizard unit's entry: runs the wizard modally, then frees it. The
+// wizard reads its Setup.INI from setupDirectory.
+void RunSetup(const std::string& setupDirectory = ExeDirectory());
 
 } // namespace tarvex

@@ -2,7 +2,7 @@
 
 #include "platform/SzddFormat.h"
 
-#include "platform/win32/Handles.h"
+#include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 #include <lzexpand.h>
@@ -11,23 +11,9 @@ namespace tarvex::platform {
 
 namespace {
 
-using FileHandle = UniqueHandle;
-
-// A handle from LZOpenFileA: an expanding reader or a plain file.
-class LzHandle {
-public:
-    explicit LzHandle(INT h) : h_(h) {}
-    ~LzHandle()
-    {
-        if (h_ >= 0) LZClose(h_);
-    }
-    LzHandle(const LzHandle&) = delete;
-    LzHandle& operator=(const LzHandle&) = delete;
-    INT Get() const { return h_; }
-
-private:
-    INT h_;
-};
+// A handle from LZOpenFileA: an expanding reader or a plain file. Only a
+// handle that opened is owned: the failures are other negative numbers.
+using LzHandle = UniqueResource<INT, &LZClose, -1>;
 
 const char* LzErrorText(LONG code)
 {
@@ -48,9 +34,9 @@ const char* LzErrorText(LONG code)
 // header the same way (lz32 copies a cut-short header as plain data).
 SzddHeader ReadHeader(const std::string& source)
 {
-    FileHandle file(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
+    if (!file) {
         unsigned code = GetLastError();
         throw LzError(LzError::Stage::OpenSource, code, source + ": " + IoErrorText(code));
     }
@@ -73,17 +59,19 @@ void LzExpandFile(const std::string& source, const std::string& dest)
         throw LzError(LzError::Stage::Expand, 0, "Unable to expand " + source + ": unknown compression method");
 
     OFSTRUCT sourceInfo{};
-    LzHandle in(LZOpenFileA(const_cast<char*>(source.c_str()), &sourceInfo, OF_READ | OF_SHARE_DENY_WRITE));
-    if (in.Get() < 0) {
+    const INT opened = LZOpenFileA(const_cast<char*>(source.c_str()), &sourceInfo, OF_READ | OF_SHARE_DENY_WRITE);
+    if (opened < 0) {
         unsigned code = sourceInfo.nErrCode;
         throw LzError(LzError::Stage::OpenSource, code, source + ": " + IoErrorText(code));
     }
+    LzHandle in(opened);
     OFSTRUCT destInfo{};
-    LzHandle out(LZOpenFileA(const_cast<char*>(dest.c_str()), &destInfo, OF_CREATE | OF_WRITE));
-    if (out.Get() < 0) {
+    const INT created = LZOpenFileA(const_cast<char*>(dest.c_str()), &destInfo, OF_CREATE | OF_WRITE);
+    if (created < 0) {
         unsigned code = destInfo.nErrCode;
         throw LzError(LzError::Stage::CreateDest, code, dest + ": " + IoErrorText(code));
     }
+    LzHandle out(created);
     LONG written = LZCopy(in.Get(), out.Get());
     if (written < 0)
         throw LzError(LzError::Stage::Expand, 0, "Unable to expand " + source + ": " + LzErrorText(written));

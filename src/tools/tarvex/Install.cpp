@@ -4,9 +4,9 @@
 #include "engine/FileInfo.h"
 #include "engine/Installation.h"
 #include "paths/PathText.h"
+#include "platform/ComApartment.h"
 #include "platform/MachineRoot.h"
 #include "platform/System.h"
-#include "platform/Ui.h"
 
 #include <map>
 #include <optional>
