@@ -22,7 +22,8 @@ void RethrowEscapedException();
 // calls. Dropped when no main thread is bound.
 void HandEscapedExceptionToMainThread() noexcept;
 
-// Runs call and returns its result; on the main thread.
+// The body of an entry point on the main thread: call's result, or fallback
+// when it threw (the exception is then kept).
 template <typename Result, typename Call>
 Result Guarded(Result fallback, Call&& call) noexcept
 {
