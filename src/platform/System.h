@@ -19,4 +19,8 @@ bool IsTerminal(int stream);
 // Standard output and error pass bytes through unchanged (no CR LF translation).
 void SetBinaryStdio();
 
+// A line for whoever looks into a failure, not for the user: the debugger's
+// output on Windows, standard error in the portable build.
+void DebugMessage(const char* text);
+
 } // namespace tarvex::platform

@@ -18,7 +18,8 @@ namespace tarvex::platform {
 class Thread {
 public:
     Thread();
-    // Starts a thread that runs body.
+    // Starts a thread that runs body. An exception that leaves body is
+    // handed to the main thread and rethrown there, in a handed-over call.
     explicit Thread(std::function<void()> body);
     // Waits for a started thread that has not been joined.
     ~Thread();

@@ -206,7 +206,7 @@ void Control::ContextMenuRequested(int screenX, int screenY)
 
 void Control::Realize()
 {
-    native_.reset(backend::Create(*this));
+    native_ = backend::Create(*this);
     backend::RaiseToTop(*this);
 }
 

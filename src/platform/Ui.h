@@ -22,15 +22,6 @@ enum class MessageKind { Error, Question };
 // questions Yes and No; true when OK or Yes was chosen.
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind);
 
-// COM for the calling thread, released at the end of the scope.
-class ComApartment {
-public:
-    ComApartment(); // throws Exception("Shortcut error") unless COM starts cleanly
-    ~ComApartment();
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-};
-
 constexpr Color clBlack = Rgb(0, 0, 0);
 constexpr Color clBlue = Rgb(0, 0, 255);
 constexpr Color clGreen = Rgb(0, 128, 0);
@@ -81,6 +72,7 @@ struct NativeWindow; // the backend's window of a control; none headless
 struct NativeDeleter {
     void operator()(NativeWindow* window) const;
 };
+using NativeWindowOwner = std::unique_ptr<NativeWindow, NativeDeleter>;
 
 class Control {
 public:
@@ -184,7 +176,7 @@ private:
     PopupMenu* contextMenu_ = nullptr;
     FontSpec font_;
     Color color_ = clBtnFace;
-    std::unique_ptr<NativeWindow, NativeDeleter> native_;
+    NativeWindowOwner native_;
 };
 
 class Container : public Control {

@@ -8,7 +8,7 @@ namespace tarvex::platform::backend {
 
 enum class Aspect { Text, Visible, Enabled, Font, Color, CaptionFont, Progress, Lines, Content, Position, Picture, Default };
 
-NativeWindow* Create(Control& control);
+NativeWindowOwner Create(Control& control);
 void Destroy(NativeWindow* window);
 void Sync(Control& control, Aspect aspect);
 void RaiseToTop(Control& control);

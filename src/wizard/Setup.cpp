@@ -1,4 +1,5 @@
 // setup.exe: the program's entry point.
+#include "platform/ComApartment.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
 #include "wizard/Setup_Main.h"

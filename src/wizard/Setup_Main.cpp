@@ -452,15 +452,19 @@ void TfmSetup::StepProgress() { pbProgress.SetPosition(pbProgress.Position() + 1
 
 void TfmSetup::ShowModal() { form_.ShowModal(); }
 
-void RunSetup()
+void RunSetup(const std::string& setupDirectory)
 {
     std::unique_ptr<TfmSetup> form;
     try {
-        form = std::make_unique<TfmSetup>(ExeDirectory());
+        form = std::make_unique<TfmSetup>(setupDirectory);
         form->ShowModal();
+        return;
+    } catch (const std::exception& e) {
+        // The box's text is fixed; the cause goes where a developer looks.
+        platform::DebugMessage(e.what());
     } catch (...) {
-        ShowError(kTerminating);
     }
+    ShowError(kTerminating);
 }
 
 } // namespace tarvex

@@ -6,6 +6,7 @@
 #include "components/RotateLabel.h"
 #include "engine/Installation.h"
 #include "paths/DiskSpace.h"
+#include "paths/PathText.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
 #include "setup_description/DecimalText.h"
@@ -131,7 +132,8 @@ private:
     std::uint16_t Step_ = 0;
 };
 
-// The wizard unit's entry: runs the wizard modally, then frees it.
-void RunSetup();
+// The wizard unit's entry: runs the wizard modally, then frees it. The
+// wizard reads its Setup.INI from setupDirectory.
+void RunSetup(const std::string& setupDirectory = ExeDirectory());
 
 } // namespace tarvex

@@ -4,9 +4,9 @@
 #include "engine/Installation.h"
 #include "paths/PathText.h"
 #include "paths/SystemFolders.h"
+#include "platform/ComApartment.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
-#include "platform/Ui.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "LnkFile.h"
 #include "TestSupport.h"
 
+#include "platform/ComApartment.h"
 #include "platform/Exception.h"
 #include "platform/ShellLink.h"
-#include "platform/Ui.h"
 
 #include <filesystem>
 #include <fstream>

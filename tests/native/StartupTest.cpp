@@ -88,4 +88,19 @@ TEST_F(Startup, ConfirmIsTrueOnlyForYes)
     EXPECT_EQ(MessageKind::Question, ui.messages[0].kind);
 }
 
+TEST_F(Startup, EscapedFailureShowsTheFixedTextAndKeepsItsOwnMessage)
+{
+    dir.Write("Setup.INI", kDemo);
+    dir.Write("l.rtf", "{\\rtf1 Licence}");
+    auto& ui = HeadlessUi::Instance();
+    ui.modalScripts.push_back([](platform::Form&) { throw Exception("Cannot open file r.txt"); });
+    testing::internal::CaptureStderr();
+    RunSetup(Directory());
+    const std::string logged = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(1u, ui.messages.size());
+    EXPECT_EQ("Error", ui.messages[0].title);
+    EXPECT_EQ("Setup will terminate.", ui.messages[0].text);
+    EXPECT_EQ("Cannot open file r.txt\n", logged);
+}
+
 } // namespace

@@ -23,8 +23,7 @@ win32_libs=(-lole32 -loleaut32 -luuid -lshell32 -lcomctl32 -lcomdlg32 -llz32 -lv
 if [ "$platform" = win32 ] && [ -f "$build/libtarvex_core.a" ]; then
   win_sources=("$build/libtarvex_core.a")
 else
-  win_sources=("$src/src/platform/win32/ShellLink_win32.cpp" "$src/src/platform/win32/Ui_win32.cpp"
-               "$src/src/platform/Ui.cpp" "$src/src/platform/win32/GdiCanvas.cpp")
+  win_sources=("$src/src/platform/win32/ShellLink_win32.cpp" "$src/src/platform/win32/ComApartment_win32.cpp")
 fi
 if [ "$platform" = posix ] && [ -f "$build/libtarvex_core.a" ]; then
   native=(g++ "${flags[@]}" "$helper" "$build/libtarvex_core.a")

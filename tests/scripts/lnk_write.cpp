@@ -7,7 +7,7 @@
 #ifdef TARVEX_LNK_BYTES_ONLY
 #include "platform/posix/LnkWriter.h"
 #else
-#include "platform/Ui.h"
+#include "platform/ComApartment.h"
 #endif
 
 #include <cstdio>

@@ -436,6 +436,62 @@ TEST_F(BrowseFolderWin32, CustomButtonIsPlacedAndRaisesItsEvent)
     EXPECT_FALSE(platform::IsLiveWindow(browse.CustomButtonHandle()));
 }
 
+// A procedure that was on the dialog before ours (the shell's own
+// subclass, an accessibility tool) must keep getting what our subclass does
+// not take; here one put there by a hook when the dialog is created.
+constexpr UINT kProbe = WM_APP + 0x7A;
+constexpr LRESULT kProbeAnswer = 0x5EED;
+
+class EarlierSubclass {
+public:
+    EarlierSubclass() { hook_ = SetWindowsHookExW(WH_CBT, &OnCreate, nullptr, GetCurrentThreadId()); }
+    ~EarlierSubclass()
+    {
+        UnhookWindowsHookEx(hook_);
+        original_ = nullptr;
+    }
+    EarlierSubclass(const EarlierSubclass&) = delete;
+    EarlierSubclass& operator=(const EarlierSubclass&) = delete;
+
+private:
+    static LRESULT CALLBACK OnCreate(int code, WPARAM wParam, LPARAM lParam)
+    {
+        auto hwnd = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_CREATEWND && !original_ && ClassOf(hwnd) == "#32770")
+            original_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Probe)));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static LRESULT CALLBACK Probe(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == kProbe) return kProbeAnswer;
+        return CallWindowProcW(original_, hwnd, msg, wParam, lParam);
+    }
+
+    static inline WNDPROC original_ = nullptr;
+    HHOOK hook_;
+};
+
+TEST_F(BrowseFolderWin32, SubclassPassesOtherMessagesToTheProcedureItReplaced)
+{
+    browse.Directory = Folder("Any");
+    browse.CustomButtonVisible = true;
+    int clicks = 0;
+    browse.OnCustomButtonClick = [&](TBrowseFolder&, WindowId) { ++clicks; };
+    EarlierSubclass earlier;
+    LRESULT probed = 0;
+    DialogRobot robot(browse, [&](HWND dialog) {
+        probed = SendMessageW(dialog, kProbe, 0, 0);
+        // Another control's command whose id shares the button's low byte.
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(platform::kCustomButtonId + 0x100, BN_CLICKED), 0);
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(browse.Execute());
+    ASSERT_EQ("", robot.Join());
+    EXPECT_EQ(kProbeAnswer, probed);
+    EXPECT_EQ(0, clicks);
+}
+
 TEST_F(BrowseFolderWin32, PlacedOverTheForegroundWindow)
 {
     HWND front = CreateWindowExA(0, "STATIC", "front", WS_POPUP | WS_VISIBLE | WS_BORDER, 90, 70, 601, 403,

@@ -1,6 +1,7 @@
 #include "platform/MainThread.h"
 
 #include <deque>
+#include <exception>
 #include <mutex>
 
 namespace tarvex::platform {
@@ -39,7 +40,15 @@ std::size_t RunMainThreadCalls()
         due.swap(queue.calls);
     }
     // Only the calls queued so far: one that queues another does not keep us here.
-    for (auto& call : due) call();
+    std::exception_ptr failure;
+    for (auto& call : due) {
+        try {
+            call();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
     return due.size();
 }
 

@@ -1,6 +1,7 @@
 #include "platform/System.h"
 
 #include <climits>
+#include <cstdio>
 #include <unistd.h>
 
 namespace tarvex::platform {
@@ -19,5 +20,7 @@ char DateSeparator() { return '/'; }
 void SetBinaryStdio() {}
 
 bool IsTerminal(int stream) { return ::isatty(stream) == 1; }
+
+void DebugMessage(const char* text) { std::fprintf(stderr, "%s\n", text); }
 
 } // namespace tarvex::platform

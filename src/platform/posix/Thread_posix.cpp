@@ -1,5 +1,8 @@
 #include "platform/Thread.h"
 
+#include "platform/MainThread.h"
+
+#include <exception>
 #include <thread>
 
 namespace tarvex::platform {
@@ -12,7 +15,17 @@ Thread::Thread() = default;
 
 Thread::Thread(std::function<void()> body) : running_(std::make_unique<Running>())
 {
-    running_->thread = std::thread(std::move(body));
+    running_->thread = std::thread([body = std::move(body)] {
+        try {
+            body();
+        } catch (...) {
+            // As in the Windows build: the main thread rethrows it.
+            try {
+                PostToMainThread([failure = std::current_exception()] { std::rethrow_exception(failure); });
+            } catch (...) {
+            }
+        }
+    });
 }
 
 Thread::~Thread() { Join(); }

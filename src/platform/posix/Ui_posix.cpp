@@ -26,9 +26,6 @@ bool ShowMessageBox(const std::string& text, const std::string& title, MessageKi
     return answer;
 }
 
-ComApartment::ComApartment() {}
-ComApartment::~ComApartment() {}
-
 bool Press(Button& button)
 {
     if (!button.Usable()) return false;
@@ -80,7 +77,7 @@ bool RightClick(Control& control, const std::string& choice)
 
 namespace backend {
 
-NativeWindow* Create(Control&) { return nullptr; }
+NativeWindowOwner Create(Control&) { return nullptr; }
 void Destroy(NativeWindow*) {}
 void Sync(Control&, Aspect) {}
 void RaiseToTop(Control&) {}

@@ -4,34 +4,36 @@
 #include "platform/win32/GdiCanvas.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace tarvex::platform {
 
+namespace {
+constexpr char kNoSurface[] = "Cannot create a drawing surface";
+} // namespace
+
+// Members are destroyed from the last up: the bitmap leaves the device
+// context before either is deleted.
 struct BitmapCanvas::Impl {
     int width;
     int height;
-    HDC dc = nullptr;
-    std::uint32_t* bits = nullptr;
+    MemoryDc dc;
     GdiObject bitmap;
-    HGDIOBJ previous = nullptr;
+    std::uint32_t* bits;
+    Selection selected;
     GdiCanvas canvas;
 
-    Impl(int w, int h, HDC memoryDc, HBITMAP dib, std::uint32_t* pixels)
-        : width(w), height(h), dc(memoryDc), bits(pixels), bitmap(dib), previous(SelectObject(memoryDc, dib)),
-          canvas(memoryDc)
+    Impl(int w, int h, MemoryDc memoryDc, GdiObject dib, std::uint32_t* pixels)
+        : width(w), height(h), dc(std::move(memoryDc)), bitmap(std::move(dib)), bits(pixels),
+          selected(dc.Get(), bitmap.Get()), canvas(dc.Get())
     {
-    }
-    ~Impl()
-    {
-        SelectObject(dc, previous);
-        DeleteDC(dc);
     }
 };
 
 BitmapCanvas::BitmapCanvas(int width, int height, Color background)
 {
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc) throw Exception("Cannot create a drawing surface");
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!dc) throw Exception(kNoSurface);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -40,12 +42,9 @@ BitmapCanvas::BitmapCanvas(int width, int height, Color background)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib) {
-        DeleteDC(dc);
-        throw Exception("Cannot create a drawing surface");
-    }
-    impl_ = std::make_unique<Impl>(width, height, dc, dib, static_cast<std::uint32_t*>(bits));
+    GdiObject dib(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib) throw Exception(kNoSurface);
+    impl_ = std::make_unique<Impl>(width, height, std::move(dc), std::move(dib), static_cast<std::uint32_t*>(bits));
     impl_->canvas.FillRect({0, 0, width, height}, background);
 }
 

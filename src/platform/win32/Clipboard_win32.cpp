@@ -1,9 +1,10 @@
 #include "platform/Clipboard.h"
 
+#include "platform/win32/UniqueResource.h"
+
 #include <windows.h>
 
 #include <cstring>
-#include <utility>
 
 namespace tarvex::platform {
 
@@ -26,21 +27,7 @@ private:
 };
 
 // Movable global memory, freed unless handed to the clipboard.
-class GlobalMemory {
-public:
-    explicit GlobalMemory(std::size_t size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
-    ~GlobalMemory()
-    {
-        if (memory_) GlobalFree(memory_);
-    }
-    GlobalMemory(const GlobalMemory&) = delete;
-    GlobalMemory& operator=(const GlobalMemory&) = delete;
-    HGLOBAL Get() const { return memory_; }
-    HGLOBAL Release() { return std::exchange(memory_, nullptr); }
-
-private:
-    HGLOBAL memory_;
-};
+using GlobalMemory = UniqueResource<HGLOBAL, &GlobalFree>;
 
 // A global memory block locked until the end of the scope.
 class GlobalLockScope {
@@ -63,7 +50,7 @@ private:
 
 bool SetClipboardText(const std::string& text)
 {
-    GlobalMemory memory(text.size() + 1);
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
     {
         GlobalLockScope lock(memory.Get());
         if (!lock.Data()) return false;

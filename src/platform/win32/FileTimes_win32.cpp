@@ -1,14 +1,12 @@
 #include "platform/FileTimes.h"
 
-#include "platform/win32/Handles.h"
+#include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 
 namespace tarvex::platform {
 
 namespace {
-
-using FileHandle = UniqueHandle;
 
 std::optional<DosDateTime> ToDos(const FILETIME& utc)
 {
@@ -24,8 +22,8 @@ std::optional<FileStamps> ReadFileStamps(const std::string& path)
 {
     // No access rights: attribute queries only, which also works on a file
     // opened by others as long as they share reading.
-    FileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) return std::nullopt;
+    UniqueFile file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
     FILETIME created, accessed, written;
     FileStamps result;
     if (!GetFileTime(file.Get(), &created, &accessed, &written)) return result;

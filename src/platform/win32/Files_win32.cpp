@@ -1,7 +1,7 @@
 #include "platform/Files.h"
 
 #include "platform/Ascii.h"
-#include "platform/win32/Handles.h"
+#include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 
@@ -27,8 +27,8 @@ void CheckWritable(const std::string& path)
 {
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     // The same access and sharing a truncating open for writing would ask for.
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) throw EInOutError(GetLastError());
+    UniqueFile h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) throw EInOutError(GetLastError());
 }
 
 namespace {
@@ -36,9 +36,9 @@ namespace {
 // The volume and index that name a file, whatever path leads to it.
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
 {
-    UniqueHandle h(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return h.Valid() && GetFileInformationByHandle(h.Get(), &info);
+    UniqueFile h(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h && GetFileInformationByHandle(h.Get(), &info);
 }
 
 std::string FullPath(const std::string& path)
@@ -69,8 +69,8 @@ void PutInPlace(const std::string& temp, const std::string& dest)
 
 void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
-    UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) throw Exception(kCannotCreate + path);
+    UniqueFile h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) throw Exception(kCannotCreate + path);
     DWORD written = 0;
     if (!WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written != bytes.size())
         throw EInOutError(GetLastError());
@@ -81,9 +81,9 @@ bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
     FILETIME localTime, utc;
     if (!DosDateTimeToFileTime(local.date, local.time, &localTime)) return false;
     if (!LocalFileTimeToFileTime(&localTime, &utc)) return false;
-    UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return h.Valid() && SetFileTime(h.Get(), nullptr, nullptr, &utc) != FALSE;
+    UniqueFile h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return h && SetFileTime(h.Get(), nullptr, nullptr, &utc) != FALSE;
 }
 
 } // namespace tarvex::platform

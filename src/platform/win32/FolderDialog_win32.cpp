@@ -2,68 +2,20 @@
 // client hears of initialisation, selection changes and the extra button.
 #include "platform/FolderDialog.h"
 
+#include "platform/ComApartment.h"
+#include "platform/win32/EntryGuard.h"
+#include "platform/win32/UniqueResource.h"
+
 #include <windows.h>
 #include <shlobj.h>
-
-#include <exception>
 
 namespace tarvex::platform {
 
 namespace {
 
 // An item identifier list handed out by the shell, freed with the task allocator.
-class ItemIdListOwner {
-public:
-    ItemIdListOwner() = default;
-    ~ItemIdListOwner() { CoTaskMemFree(list_); }
-    ItemIdListOwner(const ItemIdListOwner&) = delete;
-    ItemIdListOwner& operator=(const ItemIdListOwner&) = delete;
-
-    LPITEMIDLIST Get() const { return list_; }
-    LPITEMIDLIST* Out()
-    {
-        CoTaskMemFree(list_);
-        list_ = nullptr;
-        return &list_;
-    }
-    void Reset(LPITEMIDLIST list)
-    {
-        CoTaskMemFree(list_);
-        list_ = list;
-    }
-
-private:
-    LPITEMIDLIST list_ = nullptr;
-};
-
-class FontOwner {
-public:
-    ~FontOwner() { Reset(nullptr); }
-    HFONT Get() const { return font_; }
-    void Reset(HFONT font)
-    {
-        if (font_) DeleteObject(font_);
-        font_ = font;
-    }
-
-private:
-    HFONT font_ = nullptr;
-};
-
-// The dialog may need COM on this thread; balanced at the end of the call.
-class ComScope {
-public:
-    ComScope() : started_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComScope()
-    {
-        if (started_) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool started_;
-};
+using ItemIdListOwner = UniqueResource<LPITEMIDLIST, &CoTaskMemFree>;
+using FontHandle = UniqueResource<HFONT, &DeleteObject>;
 
 const char kButtonClass[] = "BUTTON";
 const char kButtonFontFace[] = "MS Sans Serif";
@@ -80,7 +32,7 @@ std::string PathOf(LPCITEMIDLIST item, bool* hasPath)
 
 LRESULT CALLBACK CustomButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// One run of the dialog; the dialog's GWL_USERDATA points here.
+// One run of the dialog; the dialog's GWLP_USERDATA points here.
 class Win32FolderDialog final : public FolderDialog {
 public:
     explicit Win32FolderDialog(FolderDialogClient& client) : client_(client) {}
@@ -114,17 +66,20 @@ public:
                                       kCustomButtonTop, width, kCustomButtonHeight, hwnd_,
                                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCustomButtonId)),
                                       GetModuleHandleA(nullptr), nullptr);
-        if (!font_.Get()) {
-            HDC screen = GetDC(nullptr);
-            int height = -MulDiv(kButtonFontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
-            ReleaseDC(nullptr, screen);
+        if (!font_) {
+            WindowDc screen(GetDC(nullptr));
+            int height = -MulDiv(kButtonFontPoints, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
             font_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                     DEFAULT_PITCH | FF_DONTCARE, kButtonFontFace));
         }
         PostMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), 1);
         EnableWindow(button, enabled);
-        SetWindowLongA(hwnd_, GWL_WNDPROC, reinterpret_cast<LONG>(&CustomButtonWindowProc));
+        // The dialog's own procedure, whatever it is, gets every message the
+        // button's command does not take.
+        if (!dialogProc_)
+            dialogProc_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CustomButtonWindowProc)));
         return reinterpret_cast<WindowId>(button);
     }
 
@@ -135,31 +90,30 @@ public:
         MessageBoxA(hwnd_, text.c_str(), caption, MB_OK | MB_ICONINFORMATION);
     }
 
-    // Callbacks arrive from the shell's C frames, which exceptions must not
-    // cross: the first one is kept, the dialog cancelled, and the exception
+    // Runs one of the client's events from a callback. After a failure the
+    // dialog is cancelled and hears of nothing more; the exception is
     // rethrown once SHBrowseForFolder has returned.
     template <class Call>
-    void Guarded(Call call)
+    void Event(Call call)
     {
-        if (failure_) return;
-        try {
+        if (failed_) return;
+        failed_ = !Guarded(false, [&] {
             call();
-        } catch (...) {
-            failure_ = std::current_exception();
-            PostMessageA(hwnd_, WM_COMMAND, IDCANCEL, 0);
-        }
+            return true;
+        });
+        if (failed_) PostMessageA(hwnd_, WM_COMMAND, IDCANCEL, 0);
     }
 
     void OnInitialized(HWND hwnd)
     {
         hwnd_ = hwnd;
-        SetWindowLongA(hwnd_, GWL_USERDATA, reinterpret_cast<LONG>(this));
-        Guarded([&] { client_.Initialized(*this); });
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        Event([&] { client_.Initialized(*this); });
     }
 
     void OnSelectionChanged(LPCITEMIDLIST item)
     {
-        Guarded([&] {
+        Event([&] {
             bool hasPath = false;
             std::string path = PathOf(item, &hasPath);
             client_.SelectionChanged(*this, item, path, hasPath);
@@ -168,29 +122,31 @@ public:
 
     void OnCustomButtonClick()
     {
-        Guarded([&] { client_.CustomButtonClicked(*this); });
+        Event([&] { client_.CustomButtonClicked(*this); });
     }
 
-    void RethrowFailure() const
+    LRESULT ForwardToDialog(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) const
     {
-        if (failure_) std::rethrow_exception(failure_);
+        return CallWindowProcA(dialogProc_, hwnd, msg, wParam, lParam);
     }
 
 private:
     FolderDialogClient& client_;
     HWND hwnd_ = nullptr;
-    FontOwner font_; // lives as long as the button: until the dialog has gone
-    std::exception_ptr failure_;
+    WNDPROC dialogProc_ = nullptr; // the one our subclass replaced
+    FontHandle font_;              // lives as long as the button: until the dialog has gone
+    bool failed_ = false;
 };
 
 LRESULT CALLBACK CustomButtonWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_COMMAND && (wParam & 0xFF) == kCustomButtonId) {
-        auto* dialog = reinterpret_cast<Win32FolderDialog*>(GetWindowLongA(hwnd, GWL_USERDATA));
-        if (dialog) dialog->OnCustomButtonClick();
+    // Set before the subclass is: the pointer is there for every message.
+    auto* dialog = reinterpret_cast<Win32FolderDialog*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (msg == WM_COMMAND && LOWORD(wParam) == kCustomButtonId) {
+        dialog->OnCustomButtonClick();
         return 0;
     }
-    return DefDlgProcA(hwnd, msg, wParam, lParam);
+    return dialog->ForwardToDialog(hwnd, msg, wParam, lParam);
 }
 
 int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM param, LPARAM data)
@@ -207,15 +163,15 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM param, LPARAM data)
 
 FolderDialogResult RunFolderDialog(const FolderDialogRequest& request, FolderDialogClient& client)
 {
-    ComScope com;
+    ComApartment com(ComApartment::Start::Join);
     HWND owner = reinterpret_cast<HWND>(request.owner);
     if (!owner) owner = GetActiveWindow();
 
     // A root the shell cannot resolve stays null: the whole namespace.
     ItemIdListOwner root;
     if (request.rootFolderId != kNoRootFolder &&
-        FAILED(SHGetSpecialFolderLocation(owner, request.rootFolderId, root.Out())))
-        root.Reset(nullptr);
+        FAILED(SHGetSpecialFolderLocation(owner, request.rootFolderId, root.Put())))
+        root.Reset();
 
     Win32FolderDialog dialog(client);
     char displayName[MAX_PATH] = {};
@@ -229,12 +185,11 @@ FolderDialogResult RunFolderDialog(const FolderDialogRequest& request, FolderDia
     info.lParam = reinterpret_cast<LPARAM>(&dialog);
     info.iImage = 0;
 
-    ItemIdListOwner chosen;
-    chosen.Reset(SHBrowseForFolderA(&info));
-    dialog.RethrowFailure();
+    ItemIdListOwner chosen(SHBrowseForFolderA(&info));
+    RethrowEscapedException();
 
     FolderDialogResult result;
-    if (!chosen.Get()) return result;
+    if (!chosen) return result;
     result.chosen = true;
     result.path = PathOf(chosen.Get(), &result.hasPath);
     result.displayName = displayName;

@@ -6,19 +6,6 @@ namespace tarvex::platform {
 
 namespace {
 
-// The screen's device context, for measuring text as it will appear.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() { ReleaseDC(nullptr, dc_); }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 // Text drawn with a transparent background in one colour, both restored after.
 class TextPen {
 public:
@@ -71,16 +58,17 @@ RECT GdiCanvas::Place(const Rect& rect) const
     return {rect.left + originX_, rect.top + originY_, rect.right + originX_, rect.bottom + originY_};
 }
 
-void GdiCanvas::FillRect(const Rect& rect, Color color)
+void GdiCanvas::FillRect(const Rect& rect, Color color) noexcept
 {
     GdiObject brush(CreateSolidBrush(ToColorRef(color)));
     RECT r = Place(rect);
     ::FillRect(dc_, &r, static_cast<HBRUSH>(brush.Get()));
 }
 
-Size GdiCanvas::MeasureText(const std::string& text, const FontSpec& font)
+Size GdiCanvas::MeasureText(const std::string& text, const FontSpec& font) noexcept
 {
-    ScreenDc screen;
+    // The screen's device context: text measured as it will appear.
+    WindowDc screen(GetDC(nullptr));
     LOGFONTA lf = ToLogFont(font);
     GdiObject hfont(CreateFontIndirectA(&lf));
     Selection selected(screen.Get(), hfont.Get());
@@ -90,7 +78,7 @@ Size GdiCanvas::MeasureText(const std::string& text, const FontSpec& font)
 }
 
 void GdiCanvas::DrawRotatedText(int x, int y, const std::string& text, const FontSpec& font, int escapement,
-                                Color color)
+                                Color color) noexcept
 {
     LOGFONTA lf = ToLogFont(font);
     // Orientation follows escapement, so the glyphs turn with the baseline in
@@ -104,7 +92,7 @@ void GdiCanvas::DrawRotatedText(int x, int y, const std::string& text, const Fon
 }
 
 void GdiCanvas::DrawFormattedText(const Rect& rect, const std::string& text, const FontSpec& font, unsigned flags,
-                         Color color)
+                                  Color color) noexcept
 {
     LOGFONTA lf = ToLogFont(font);
     GdiObject hfont(CreateFontIndirectA(&lf));

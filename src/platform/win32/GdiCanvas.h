@@ -2,27 +2,11 @@
 // The canvas over a GDI device context, for the windows that host the
 // windowless components (they paint through it in WM_PAINT).
 #include "platform/Canvas.h"
+#include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 
 namespace tarvex::platform {
-
-// One owner per GDI object (font, brush): deleted when the owner goes.
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ object = nullptr) : object_(object) {}
-    ~GdiObject()
-    {
-        if (object_) DeleteObject(object_);
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    HGDIOBJ Get() const { return object_; }
-
-private:
-    HGDIOBJ object_;
-};
 
 // An object selected into a device context until the end of the scope.
 class Selection {
@@ -46,12 +30,13 @@ public:
     // where the component sits on its parent.
     explicit GdiCanvas(HDC dc, int originX = 0, int originY = 0);
 
-    void FillRect(const Rect& rect, Color color) override;
-    Size MeasureText(const std::string& text, const FontSpec& font) override;
+    // GDI reports no failure by exception: nothing here throws.
+    void FillRect(const Rect& rect, Color color) noexcept override;
+    Size MeasureText(const std::string& text, const FontSpec& font) noexcept override;
     void DrawRotatedText(int x, int y, const std::string& text, const FontSpec& font, int escapement,
-                         Color color) override;
+                         Color color) noexcept override;
     void DrawFormattedText(const Rect& rect, const std::string& text, const FontSpec& font, unsigned flags,
-                  Color color) override;
+                           Color color) noexcept override;
 
 private:
     RECT Place(const Rect& rect) const;

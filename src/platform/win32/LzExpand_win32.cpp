@@ -2,7 +2,7 @@
 
 #include "platform/SzddFormat.h"
 
-#include "platform/win32/Handles.h"
+#include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 #include <lzexpand.h>
@@ -11,23 +11,9 @@ namespace tarvex::platform {
 
 namespace {
 
-using FileHandle = UniqueHandle;
-
-// A handle from LZOpenFileA: an expanding reader or a plain file.
-class LzHandle {
-public:
-    explicit LzHandle(INT h) : h_(h) {}
-    ~LzHandle()
-    {
-        if (h_ >= 0) LZClose(h_);
-    }
-    LzHandle(const LzHandle&) = delete;
-    LzHandle& operator=(const LzHandle&) = delete;
-    INT Get() const { return h_; }
-
-private:
-    INT h_;
-};
+// A handle from LZOpenFileA: an expanding reader or a plain file. Only a
+// handle that opened is owned: the failures are other negative numbers.
+using LzHandle = UniqueResource<INT, &LZClose, -1>;
 
 const char* LzErrorText(LONG code)
 {
@@ -51,9 +37,9 @@ INT ToLzFile(HANDLE file) { return static_cast<INT>(reinterpret_cast<INT_PTR>(fi
 // header the same way (lz32 copies a cut-short header as plain data).
 SzddHeader ReadHeader(const std::string& source)
 {
-    FileHandle file(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
+    if (!file) {
         unsigned code = GetLastError();
         throw LzError(LzError::Stage::OpenSource, code, source + ": " + IoErrorText(code));
     }
@@ -77,15 +63,15 @@ void LzExpandFile(const std::string& source, const std::string& dest)
 
     // Opened by CreateFileA, not LZOpenFileA: the OFSTRUCT of that call holds
     // only 128 characters of a path, where Windows paths reach 259.
-    FileHandle sourceFile(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile sourceFile(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!sourceFile.Valid()) {
+    if (!sourceFile) {
         unsigned code = GetLastError();
         throw LzError(LzError::Stage::OpenSource, code, source + ": " + IoErrorText(code));
     }
-    FileHandle destFile(
+    UniqueFile destFile(
         CreateFileA(dest.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!destFile.Valid()) {
+    if (!destFile) {
         unsigned code = GetLastError();
         throw LzError(LzError::Stage::CreateDest, code, dest + ": " + IoErrorText(code));
     }

@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/win32/UniqueResource.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -8,22 +10,8 @@ namespace tarvex::platform {
 
 namespace {
 
-// An open registry key, closed when it goes out of scope.
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey()
-    {
-        if (key_) RegCloseKey(key_);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    PHKEY Put() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// An open registry key.
+using RegKey = UniqueResource<HKEY, &RegCloseKey>;
 
 HKEY RootHandle(RootKey root) { return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)); }
 

@@ -1,7 +1,7 @@
 #include "platform/ShellLink.h"
 
 #include "platform/Exception.h"
-#include "platform/win32/ComPtr.h"
+#include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -20,7 +20,8 @@ void CreateShellLink(const std::string& linkFile, const std::string& description
     if (linkFile.size() > kMaxLinkPath) throw Exception(kLinkPathTooLong + linkFile);
 
     ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out())) ||
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                PutInterface(link))) ||
         !link)
         throw Exception(kCreateFailed);
 
@@ -32,11 +33,12 @@ void CreateShellLink(const std::string& linkFile, const std::string& description
     link->SetDescription(description.c_str());
 
     ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.Out())) || !file) throw Exception(kNoPersistFile);
+    if (FAILED(link->QueryInterface(IID_IPersistFile, PutInterface(file))) || !file) throw Exception(kNoPersistFile);
 
     WCHAR name[kMaxLinkPath + 1] = {};
     MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, name, kMaxLinkPath + 1);
-    // A failed save (missing folder) leaves no file and is not an error here.
+    // A failed save (missing folder) leaves no file and is deliberately not
+    // an error: the shortcut phase goes on and still lists the link.
     file->Save(name, TRUE);
 }
 

@@ -1,6 +1,6 @@
 #include "platform/Shell.h"
 
-#include "platform/win32/Handles.h"
+#include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -19,22 +19,7 @@ constexpr DWORD kCreationFlags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
 constexpr char kOpenVerb[] = "open";
 
 // An item identifier list from the shell, freed with the shell's allocator.
-class ItemIdList {
-public:
-    ItemIdList() = default;
-    ~ItemIdList()
-    {
-        if (pidl_) CoTaskMemFree(pidl_);
-    }
-    ItemIdList(const ItemIdList&) = delete;
-    ItemIdList& operator=(const ItemIdList&) = delete;
-    LPITEMIDLIST* Put() { return &pidl_; }
-    LPCITEMIDLIST Get() const { return pidl_; }
-
-private:
-    LPITEMIDLIST pidl_ = nullptr;
-};
-
+using ItemIdList = UniqueResource<LPITEMIDLIST, &CoTaskMemFree>;
 
 } // namespace
 
@@ -82,6 +67,7 @@ void StartProgram(const std::string& commandLine, int showCommand)
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCommand);
     PROCESS_INFORMATION info = {};
+    // A program that does not start is not reported: the wizard closes either way.
     if (CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, kCreationFlags, nullptr, nullptr, &startup,
                        &info)) {
         UniqueHandle process(info.hProcess);

@@ -42,4 +42,6 @@ void SetBinaryStdio()
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+void DebugMessage(const char* text) { OutputDebugStringA(text); }
+
 } // namespace tarvex::platform

@@ -1,7 +1,8 @@
 #include "platform/Thread.h"
 
 #include "platform/Exception.h"
-#include "platform/win32/Handles.h"
+#include "platform/win32/EntryGuard.h"
+#include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 
@@ -11,14 +12,18 @@ static_assert(sizeof(void*) == sizeof(SRWLOCK) && sizeof(void*) == sizeof(CONDIT
 
 struct Thread::Running {
     std::function<void()> body;
-    UniqueHandle handle{nullptr};
+    UniqueHandle handle;
 };
 
 namespace {
 
 DWORD WINAPI RunBody(void* parameter)
 {
-    static_cast<std::function<void()>*>(parameter)->operator()();
+    try {
+        static_cast<std::function<void()>*>(parameter)->operator()();
+    } catch (...) {
+        HandEscapedExceptionToMainThread();
+    }
     return 0;
 }
 
@@ -33,7 +38,7 @@ Thread::Thread(std::function<void()> body) : running_(std::make_unique<Running>(
 {
     running_->body = std::move(body);
     running_->handle = UniqueHandle(CreateThread(nullptr, 0, RunBody, &running_->body, 0, nullptr));
-    if (!running_->handle.Valid()) throw Exception("Cannot start a thread");
+    if (!running_->handle) throw Exception("Cannot start a thread");
 }
 
 Thread::~Thread() { Join(); }

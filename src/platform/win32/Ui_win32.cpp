@@ -2,21 +2,21 @@
 // class of our own for the containers (form, notebook, pages, group boxes,
 // painted boxes). Tab order and accelerators are ours, not the dialog
 // manager's: the tab order of a container differs from its stacking order.
+// This part creates the windows, mirrors the controls' state onto them and
+// runs their window procedures; painting and the modal loop have parts of
+// their own.
 #include "platform/Ui.h"
 
 #include "platform/Exception.h"
 #include "platform/UiBackend.h"
-#include "platform/win32/GdiCanvas.h"
-#include "platform/win32/Handles.h"
+#include "platform/win32/EntryGuard.h"
+#include "platform/win32/NativeWindow.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 #include <richedit.h>
 
 #include <algorithm>
-#include <exception>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -34,117 +34,20 @@ constexpr char kImageClass[] = "TarvexImage";
 constexpr char kRichEditLibrary[] = "riched20.dll";
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-constexpr int kGroupCaptionIndent = 8;
-
-// One owner per window: destroyed when the owner goes.
-class WindowHandle {
-public:
-    explicit WindowHandle(HWND hwnd = nullptr) : hwnd_(hwnd) {}
-    ~WindowHandle()
-    {
-        if (hwnd_) DestroyWindow(hwnd_);
-    }
-    WindowHandle(const WindowHandle&) = delete;
-    WindowHandle& operator=(const WindowHandle&) = delete;
-    HWND Get() const { return hwnd_; }
-
-private:
-    HWND hwnd_;
-};
 
 // A loaded module, freed when the owner goes.
-class LibraryHandle {
-public:
-    explicit LibraryHandle(const char* name) : module_(LoadLibraryA(name)) {}
-    ~LibraryHandle()
-    {
-        if (module_) FreeLibrary(module_);
-    }
-    LibraryHandle(const LibraryHandle&) = delete;
-    LibraryHandle& operator=(const LibraryHandle&) = delete;
-
-private:
-    HMODULE module_;
-};
-
-// A window's device context outside WM_PAINT.
-class WindowDc {
-public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-    ~WindowDc() { ReleaseDC(hwnd_, dc_); }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-};
-
-// A memory device context for drawing a bitmap.
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDc() { DeleteDC(dc_); }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-// A popup menu, destroyed with its items when the owner goes.
-class MenuHandle {
-public:
-    explicit MenuHandle(HMENU menu) : menu_(menu) {}
-    ~MenuHandle()
-    {
-        if (menu_) DestroyMenu(menu_);
-    }
-    MenuHandle(const MenuHandle&) = delete;
-    MenuHandle& operator=(const MenuHandle&) = delete;
-    HMENU Get() const { return menu_; }
-
-private:
-    HMENU menu_;
-};
-
-// BeginPaint and EndPaint.
-class PaintScope {
-public:
-    explicit PaintScope(HWND hwnd) : hwnd_(hwnd) { BeginPaint(hwnd_, &ps_); }
-    ~PaintScope() { EndPaint(hwnd_, &ps_); }
-    PaintScope(const PaintScope&) = delete;
-    PaintScope& operator=(const PaintScope&) = delete;
-    HDC Dc() const { return ps_.hdc; }
-
-private:
-    HWND hwnd_;
-    PAINTSTRUCT ps_{};
-};
+using LibraryHandle = UniqueResource<HMODULE, &FreeLibrary>;
 
 // Fonts are shared by every control that uses the same description and live
 // as long as the process. Namespace-scope rather than function-local: a
 // guarded local static would bring the threads library into setup.exe.
-std::vector<std::pair<FontSpec, std::unique_ptr<GdiObject>>> fonts;
-std::unique_ptr<LibraryHandle> richEditLibrary;
+std::vector<std::pair<FontSpec, GdiObject>> fonts;
+LibraryHandle richEditLibrary;
 // The screen's cursor table. Cursors loaded from resources are shared and
 // owned by the system: nothing to free.
 HCURSOR screenCursors[kCursorSlots] = {};
 // The label class's own procedure, which our labels' procedure wraps.
 WNDPROC staticProc = nullptr;
-
-HFONT FontFor(const FontSpec& spec)
-{
-    for (const auto& [known, font] : fonts)
-        if (known.face == spec.face && known.height == spec.height && known.bold == spec.bold &&
-            known.italic == spec.italic && known.underline == spec.underline && known.strikeOut == spec.strikeOut)
-            return static_cast<HFONT>(font->Get());
-    LOGFONTA lf = ToLogFont(spec);
-    fonts.emplace_back(spec, std::make_unique<GdiObject>(CreateFontIndirectA(&lf)));
-    return static_cast<HFONT>(fonts.back().second->Get());
-}
 
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -170,18 +73,16 @@ void RegisterClasses()
 
 } // namespace
 
-struct NativeWindow {
-    WindowHandle window;
-    std::unique_ptr<GdiObject> brush; // the background
-    std::unique_ptr<GdiObject> glyph; // a speed button's or an image's picture
-    bool settingText = false;         // our own change, not the user's
-    std::exception_ptr failure;       // a form's: what left a handler
-
-    explicit NativeWindow(HWND hwnd) : window(hwnd) {}
-    HWND Hwnd() const { return window.Get(); }
-};
-
-namespace {
+HFONT FontFor(const FontSpec& spec)
+{
+    for (const auto& [known, font] : fonts)
+        if (known.face == spec.face && known.height == spec.height && known.bold == spec.bold &&
+            known.italic == spec.italic && known.underline == spec.underline && known.strikeOut == spec.strikeOut)
+            return static_cast<HFONT>(font.Get());
+    LOGFONTA lf = ToLogFont(spec);
+    fonts.emplace_back(spec, GdiObject(CreateFontIndirectA(&lf)));
+    return static_cast<HFONT>(fonts.back().second.Get());
+}
 
 Control* ControlOf(HWND hwnd)
 {
@@ -190,99 +91,35 @@ Control* ControlOf(HWND hwnd)
 
 HWND HwndOf(const Control& control) { return control.Native() ? control.Native()->Hwnd() : nullptr; }
 
+namespace {
+
 HBRUSH BrushOf(const Control& control)
 {
     NativeWindow* native = control.Native();
     if (!native) return GetSysColorBrush(COLOR_BTNFACE);
-    if (!native->brush) native->brush = std::make_unique<GdiObject>(CreateSolidBrush(ToColorRef(control.BackColor())));
-    return static_cast<HBRUSH>(native->brush->Get());
-}
-
-void PaintGroupBox(HWND hwnd, GroupBox& box)
-{
-    PaintScope paint(hwnd);
-    HDC dc = paint.Dc();
-    RECT client;
-    GetClientRect(hwnd, &client);
-    Selection font(dc, FontFor(box.CaptionFont()));
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    RECT frame = client;
-    frame.top = tm.tmHeight / 2 - 1;
-    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-    if (box.Text().empty()) return;
-    SetTextColor(dc, ToColorRef(box.CaptionFont().color));
-    SetBkColor(dc, ToColorRef(box.BackColor()));
-    SetBkMode(dc, OPAQUE);
-    RECT text = {kGroupCaptionIndent, 0, client.right - kGroupCaptionIndent, tm.tmHeight};
-    DrawTextA(dc, box.Text().c_str(), static_cast<int>(box.Text().size()), &text, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
-    DrawTextA(dc, box.Text().c_str(), static_cast<int>(box.Text().size()), &text, DT_LEFT | DT_SINGLELINE);
-}
-
-// Keeps what a handler throws for the end of the modal run: it must not
-// cross the system's message dispatching.
-void KeepFailure(Control& control)
-{
-    Form* form = control.OwnerForm();
-    if (form && form->Native()) form->Native()->failure = std::current_exception();
-    if (form) form->MarkClosed();
+    if (!native->brush) native->brush.Reset(CreateSolidBrush(ToColorRef(control.BackColor())));
+    return static_cast<HBRUSH>(native->brush.Get());
 }
 
 void OnCommand(HWND child, WORD code)
 {
     Control* control = ControlOf(child);
     if (!control || !control->Native()) return;
-    try {
-        switch (control->GetKind()) {
-        case Control::Kind::Button:
-        case Control::Kind::SpeedButton:
-            if (code == BN_CLICKED && IsWindowEnabled(child)) static_cast<Button*>(control)->Click();
-            break;
-        case Control::Kind::Edit:
-            if (code == EN_CHANGE && !control->Native()->settingText) {
-                std::string text(static_cast<std::size_t>(GetWindowTextLengthA(child)) + 1, '\0');
-                text.resize(static_cast<std::size_t>(GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
-                control->TextChangedByUser(text);
-            }
-            break;
-        default:
-            break;
+    switch (control->GetKind()) {
+    case Control::Kind::Button:
+    case Control::Kind::SpeedButton:
+        if (code == BN_CLICKED && IsWindowEnabled(child)) static_cast<Button*>(control)->Click();
+        break;
+    case Control::Kind::Edit:
+        if (code == EN_CHANGE && !control->Native()->settingText) {
+            std::string text(static_cast<std::size_t>(GetWindowTextLengthA(child)) + 1, '\0');
+            text.resize(static_cast<std::size_t>(GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
+            control->TextChangedByUser(text);
         }
-    } catch (...) {
-        KeepFailure(*control);
+        break;
+    default:
+        break;
     }
-}
-
-void PaintPanel(HWND hwnd, const Panel& panel)
-{
-    PaintScope paint(hwnd);
-    RECT r;
-    GetClientRect(hwnd, &r);
-    auto edge = [](Bevel bevel, UINT lowered, UINT raised) -> UINT {
-        return bevel == Bevel::Lowered ? lowered : bevel == Bevel::Raised ? raised : 0;
-    };
-    UINT flags = edge(panel.BevelOuter(), BDR_SUNKENOUTER, BDR_RAISEDOUTER) |
-                 edge(panel.BevelInner(), BDR_SUNKENINNER, BDR_RAISEDINNER);
-    if (flags) DrawEdge(paint.Dc(), &r, flags, BF_RECT);
-}
-
-void PaintImage(HWND hwnd, const Image& image)
-{
-    PaintScope paint(hwnd);
-    const GdiObject* picture = image.Native()->glyph.get();
-    if (!picture || !picture->Get()) return;
-    BITMAP info{};
-    GetObjectA(picture->Get(), sizeof info, &info);
-    RECT client;
-    GetClientRect(hwnd, &client);
-    int w = image.Stretch() ? client.right : info.bmWidth;
-    int h = image.Stretch() ? client.bottom : info.bmHeight;
-    int x = image.Center() ? (client.right - w) / 2 : 0;
-    int y = image.Center() ? (client.bottom - h) / 2 : 0;
-    MemoryDc memory(paint.Dc());
-    Selection bitmap(memory.Get(), picture->Get());
-    SetStretchBltMode(paint.Dc(), COLORONCOLOR);
-    StretchBlt(paint.Dc(), x, y, w, h, memory.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
 }
 
 // The mouse on a control that reports it (labels, images, a form's
@@ -291,67 +128,66 @@ bool HandleMouse(HWND hwnd, Control& control, UINT msg, WPARAM wp, LPARAM lp, LR
 {
     const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
     result = 0;
-    try {
-        switch (msg) {
-        case WM_LBUTTONDOWN:
-            SetCapture(hwnd);
-            control.MousePressed(MouseButton::Left, x, y);
-            return true;
-        case WM_RBUTTONDOWN:
-            control.MousePressed(MouseButton::Right, x, y);
-            return false; // the release brings the context menu
-        case WM_LBUTTONDBLCLK:
-            control.MouseDoubleClicked(x, y);
-            return true;
-        case WM_LBUTTONUP: {
-            if (GetCapture() == hwnd) ReleaseCapture();
-            RECT client;
-            GetClientRect(hwnd, &client);
-            control.MouseReleased(MouseButton::Left, x, y, x >= 0 && y >= 0 && x < client.right && y < client.bottom);
-            return true;
-        }
-        case WM_RBUTTONUP:
-            control.MouseReleased(MouseButton::Right, x, y, true);
-            return false;
-        case WM_CONTEXTMENU: {
-            if (reinterpret_cast<HWND>(wp) != hwnd || !control.ContextMenu()) return false;
-            int sx = x, sy = y;
-            if (lp == -1) { // from the keyboard: at the control
-                RECT r;
-                GetWindowRect(hwnd, &r);
-                sx = r.left;
-                sy = r.top;
-            }
-            control.ContextMenuRequested(sx, sy);
-            return true;
-        }
-        case WM_SETCURSOR: {
-            int slot = control.Cursor();
-            if (reinterpret_cast<HWND>(wp) != hwnd || LOWORD(lp) != HTCLIENT || slot <= 0 || slot >= kCursorSlots ||
-                !screenCursors[slot])
-                return false;
-            ::SetCursor(screenCursors[slot]);
-            result = TRUE;
-            return true;
-        }
-        default:
-            return false;
-        }
-    } catch (...) {
-        KeepFailure(control);
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        SetCapture(hwnd);
+        control.MousePressed(MouseButton::Left, x, y);
         return true;
+    case WM_RBUTTONDOWN:
+        control.MousePressed(MouseButton::Right, x, y);
+        return false; // the release brings the context menu
+    case WM_LBUTTONDBLCLK:
+        control.MouseDoubleClicked(x, y);
+        return true;
+    case WM_LBUTTONUP: {
+        if (GetCapture() == hwnd) ReleaseCapture();
+        RECT client;
+        GetClientRect(hwnd, &client);
+        control.MouseReleased(MouseButton::Left, x, y, x >= 0 && y >= 0 && x < client.right && y < client.bottom);
+        return true;
+    }
+    case WM_RBUTTONUP:
+        control.MouseReleased(MouseButton::Right, x, y, true);
+        return false;
+    case WM_CONTEXTMENU: {
+        if (reinterpret_cast<HWND>(wp) != hwnd || !control.ContextMenu()) return false;
+        int sx = x, sy = y;
+        if (lp == -1) { // from the keyboard: at the control
+            RECT r;
+            GetWindowRect(hwnd, &r);
+            sx = r.left;
+            sy = r.top;
+        }
+        control.ContextMenuRequested(sx, sy);
+        return true;
+    }
+    case WM_SETCURSOR: {
+        int slot = control.Cursor();
+        if (reinterpret_cast<HWND>(wp) != hwnd || LOWORD(lp) != HTCLIENT || slot <= 0 || slot >= kCursorSlots ||
+            !screenCursors[slot])
+            return false;
+        ::SetCursor(screenCursors[slot]);
+        result = TRUE;
+        return true;
+    }
+    default:
+        return false;
     }
 }
 
+// The procedures below run under the guard: a handler's exception must not
+// cross DispatchMessage. The modal loop rethrows it on our side.
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    LRESULT result = 0;
-    if (Control* self = ControlOf(hwnd); self && self->Native() && HandleMouse(hwnd, *self, msg, wp, lp, result))
-        return result;
-    return CallWindowProcA(staticProc, hwnd, msg, wp, lp);
+    return Guarded<LRESULT>(0, [&] {
+        LRESULT result = 0;
+        if (Control* self = ControlOf(hwnd); self && self->Native() && HandleMouse(hwnd, *self, msg, wp, lp, result))
+            return result;
+        return CallWindowProcA(staticProc, hwnd, msg, wp, lp);
+    });
 }
 
-LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+LRESULT HandleContainerMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_NCCREATE)
         SetWindowLongPtrA(hwnd, GWLP_USERDATA,
@@ -387,25 +223,7 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         }
         return 1;
     case WM_PAINT:
-        if (self->GetKind() == Control::Kind::GroupBox) {
-            PaintGroupBox(hwnd, static_cast<GroupBox&>(*self));
-            return 0;
-        }
-        if (self->GetKind() == Control::Kind::Panel) {
-            PaintPanel(hwnd, static_cast<Panel&>(*self));
-            return 0;
-        }
-        if (self->GetKind() == Control::Kind::Image) {
-            PaintImage(hwnd, static_cast<Image&>(*self));
-            return 0;
-        }
-        if (self->GetKind() == Control::Kind::PaintBox) {
-            PaintScope paint(hwnd);
-            auto& box = static_cast<PaintBox&>(*self);
-            GdiCanvas canvas(paint.Dc());
-            if (box.OnPaint) box.OnPaint(canvas);
-            return 0;
-        }
+        if (self->Native() && PaintContainer(hwnd, *self)) return 0;
         break;
     case WM_ACTIVATE:
         if (self->GetKind() == Control::Kind::Form) {
@@ -430,6 +248,11 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         break;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return Guarded<LRESULT>(0, [&] { return HandleContainerMessage(hwnd, msg, wp, lp); });
 }
 
 struct CreateParams {
@@ -497,42 +320,15 @@ struct StreamSource {
 
 DWORD CALLBACK StreamIn(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got)
 {
-    auto* source = reinterpret_cast<StreamSource*>(cookie);
-    std::size_t left = source->bytes->size() - source->offset;
-    std::size_t n = std::min(left, static_cast<std::size_t>(wanted));
-    std::copy_n(source->bytes->data() + source->offset, n, buffer);
-    source->offset += n;
-    *got = static_cast<LONG>(n);
-    return 0;
-}
-
-// The picture's left half (the enabled image) with its transparent colour
-// (the bottom-left pixel) in the button's face colour.
-HBITMAP LoadGlyph(const char* resource)
-{
-    GdiObject sheet(LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!sheet.Get()) return nullptr;
-    BITMAP info{};
-    GetObjectA(sheet.Get(), sizeof info, &info);
-    int size = info.bmHeight;
-    WindowDc screen(nullptr);
-    HDC from = CreateCompatibleDC(screen.Get());
-    HDC to = CreateCompatibleDC(screen.Get());
-    HBITMAP glyph = CreateCompatibleBitmap(screen.Get(), size, size);
-    {
-        Selection fromSheet(from, sheet.Get());
-        Selection toGlyph(to, glyph);
-        COLORREF transparent = GetPixel(from, 0, size - 1);
-        COLORREF face = GetSysColor(COLOR_BTNFACE);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                COLORREF c = GetPixel(from, x, y);
-                SetPixel(to, x, y, c == transparent ? face : c);
-            }
-    }
-    DeleteDC(from);
-    DeleteDC(to);
-    return glyph;
+    return Guarded<DWORD>(1, [&] {
+        auto* source = reinterpret_cast<StreamSource*>(cookie);
+        std::size_t left = source->bytes->size() - source->offset;
+        std::size_t n = std::min(left, static_cast<std::size_t>(wanted));
+        std::copy_n(source->bytes->data() + source->offset, n, buffer);
+        source->offset += n;
+        *got = static_cast<LONG>(n);
+        return DWORD{0};
+    });
 }
 
 // An automatically sized label takes the size of its text (an empty one
@@ -541,7 +337,7 @@ void FitLabel(HWND hwnd, const Label& label)
 {
     if (!label.AutoSize()) return;
     std::string text = label.Text().empty() ? std::string(" ") : label.Text();
-    WindowDc dc(hwnd);
+    WindowDc dc(GetDC(hwnd));
     Selection font(dc.Get(), FontFor(label.Font()));
     RECT r = {0, 0, label.GetBounds().width, 0};
     UINT flags = DT_CALCRECT | DT_EXPANDTABS | (label.WordWrap() ? DT_WORDBREAK : DT_SINGLELINE);
@@ -556,58 +352,44 @@ void InitUi()
 {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
-    if (!richEditLibrary) richEditLibrary = std::make_unique<LibraryHandle>(kRichEditLibrary);
+    if (!richEditLibrary) richEditLibrary.Reset(LoadLibraryA(kRichEditLibrary));
 }
-
-bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind)
-{
-    UINT flags = MB_TASKMODAL | MB_SETFOREGROUND;
-    flags |= kind == MessageKind::Error ? (MB_OK | MB_ICONERROR) : (MB_YESNO | MB_ICONQUESTION);
-    int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), flags);
-    return answer == IDOK || answer == IDYES;
-}
-
-ComApartment::ComApartment()
-{
-    if (CoInitialize(nullptr) != S_OK) throw Exception("Shortcut error");
-}
-
-ComApartment::~ComApartment() { CoUninitialize(); }
 
 namespace backend {
 
-NativeWindow* Create(Control& control)
+NativeWindowOwner Create(Control& control)
 {
     RegisterClasses();
     CreateParams params = ParamsFor(control);
     const Bounds& b = control.GetBounds();
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND hwnd = nullptr;
+    WindowHandle window;
     if (control.GetKind() == Control::Kind::Form) {
         RECT r = {0, 0, b.width, b.height};
         AdjustWindowRectEx(&r, params.style, FALSE, params.exStyle);
         int w = r.right - r.left, h = r.bottom - r.top;
         int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-        hwnd = CreateWindowExA(params.exStyle, params.className, control.Text().c_str(), params.style, x, y, w, h,
-                               nullptr, nullptr, instance, &control);
+        window.Reset(CreateWindowExA(params.exStyle, params.className, control.Text().c_str(), params.style, x, y,
+                                     w, h, nullptr, nullptr, instance, &control));
     } else {
         static int nextId = 100;
         DWORD style = params.style | (control.Visible() ? WS_VISIBLE : 0) | (control.Enabled() ? 0 : WS_DISABLED);
-        hwnd = CreateWindowExA(params.exStyle, params.className, control.Text().c_str(), style, b.left, b.top,
-                               b.width, b.height, HwndOf(*control.Parent()), reinterpret_cast<HMENU>(nextId++),
-                               instance, &control);
+        window.Reset(CreateWindowExA(params.exStyle, params.className, control.Text().c_str(), style, b.left, b.top,
+                                     b.width, b.height, HwndOf(*control.Parent()),
+                                     reinterpret_cast<HMENU>(nextId++), instance, &control));
     }
-    if (!hwnd) throw Exception("Error creating window");
-    auto* native = new NativeWindow(hwnd);
+    if (!window) throw Exception("Error creating window");
+    const HWND hwnd = window.Get();
+    NativeWindowOwner native(new NativeWindow(std::move(window)));
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.Font())), FALSE);
     switch (control.GetKind()) {
     case Control::Kind::SpeedButton:
         if (const char* resource = static_cast<SpeedButton&>(control).GlyphResource()) {
-            native->glyph = std::make_unique<GdiObject>(LoadGlyph(resource));
-            if (native->glyph->Get())
-                SendMessageA(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(native->glyph->Get()));
+            native->glyph = LoadGlyph(resource);
+            if (native->glyph)
+                SendMessageA(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(native->glyph.Get()));
         }
         break;
     case Control::Kind::Label: {
@@ -629,7 +411,12 @@ NativeWindow* Create(Control& control)
     return native;
 }
 
-void Destroy(NativeWindow* window) { delete window; }
+void Destroy(NativeWindow* window)
+{
+    // The window's last messages must not reach a control that is going.
+    if (window) SetWindowLongPtrA(window->Hwnd(), GWLP_USERDATA, 0);
+    delete window;
+}
 
 void Sync(Control& control, Aspect aspect)
 {
@@ -655,7 +442,7 @@ void Sync(Control& control, Aspect aspect)
         if (control.GetKind() == Control::Kind::Label) FitLabel(hwnd, static_cast<Label&>(control));
         break;
     case Aspect::Color:
-        native->brush.reset();
+        native->brush.Reset();
         if (control.GetKind() == Control::Kind::RichMemo)
             SendMessageA(hwnd, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ToColorRef(control.BackColor())));
         InvalidateRect(hwnd, nullptr, TRUE);
@@ -690,10 +477,9 @@ void Sync(Control& control, Aspect aspect)
         break;
     case Aspect::Picture:
         if (const char* resource = static_cast<Image&>(control).Picture())
-            native->glyph = std::make_unique<GdiObject>(
-                LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+            native->glyph.Reset(LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
         else
-            native->glyph.reset();
+            native->glyph.Reset();
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
     case Aspect::Default:
@@ -724,18 +510,6 @@ void LoadScreenCursor(int slot, const char* resource)
     screenCursors[slot] = LoadCursorA(GetModuleHandleA(nullptr), resource);
 }
 
-int TrackPopup(const PopupMenu& menu, int screenX, int screenY)
-{
-    MenuHandle popup(CreatePopupMenu());
-    if (!popup.Get()) return -1;
-    UINT id = 1; // 0 is "dismissed"
-    for (const auto& item : menu.Items()) AppendMenuA(popup.Get(), MF_STRING, id++, item.caption.c_str());
-    HWND owner = GetActiveWindow();
-    int chosen = static_cast<int>(TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
-                                                 screenX, screenY, 0, owner, nullptr));
-    return chosen - 1;
-}
-
 void RaiseToTop(Control& control)
 {
     // Later controls lie above earlier ones.
@@ -751,143 +525,20 @@ void Focus(Control& control)
 
 bool HasFocus(const Control& control) { return HwndOf(control) && GetFocus() == HwndOf(control); }
 
-void Repaint(Control& control)
-{
-    if (HWND hwnd = HwndOf(control))
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
-void Invalidate(Control& control)
-{
-    if (HWND hwnd = HwndOf(control)) InvalidateRect(hwnd, nullptr, FALSE);
-}
-
-void PaintNow(PaintBox& box)
-{
-    HWND hwnd = HwndOf(box);
-    if (!hwnd || !box.OnPaint) return;
-    WindowDc dc(hwnd);
-    GdiCanvas canvas(dc.Get());
-    box.OnPaint(canvas);
-}
-
-namespace {
-
-bool Belongs(HWND form, HWND hwnd) { return hwnd == form || IsChild(form, hwnd); }
-
-void MoveFocus(Form& form, bool forward)
-{
-    if (Control* next = form.NextTabStop(ControlOf(GetFocus()), forward)) next->SetFocus();
-}
-
-// Keys the form handles itself before the control sees them.
-bool HandleKey(Form& form, const MSG& msg)
-{
-    HWND hwnd = HwndOf(form);
-    if (!Belongs(hwnd, msg.hwnd)) return false;
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
-        MoveFocus(form, GetKeyState(VK_SHIFT) >= 0);
-        return true;
-    }
-    if (msg.message == WM_SYSCHAR) {
-        if (Button* button = form.FindAccelerator(static_cast<char>(msg.wParam))) {
-            if (button->TabStop()) button->SetFocus();
-            button->Click();
-            return true;
-        }
-        return false;
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
-        Control* focused = ControlOf(GetFocus());
-        if (focused && focused->GetKind() == Control::Kind::Button && focused->Usable()) {
-            focused->Click();
-            return true;
-        }
-        if (Button* button = form.DefaultButton(); button && button->Usable()) {
-            button->Click();
-            return true;
-        }
-    }
-    return false;
-}
-
-// While a form runs modally the thread's other windows take no input, as
-// a modal dialog over the wizard must not let its buttons be pressed.
-class OtherWindowsDisabled {
-public:
-    explicit OtherWindowsDisabled(HWND modal) : modal_(modal)
-    {
-        EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
-        for (HWND hwnd : disabled_) EnableWindow(hwnd, FALSE);
-    }
-    ~OtherWindowsDisabled()
-    {
-        for (HWND hwnd : disabled_) EnableWindow(hwnd, TRUE);
-    }
-    OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
-    OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
-
-private:
-    static BOOL CALLBACK Collect(HWND hwnd, LPARAM self)
-    {
-        auto* scope = reinterpret_cast<OtherWindowsDisabled*>(self);
-        if (hwnd != scope->modal_ && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
-            scope->disabled_.push_back(hwnd);
-        return TRUE;
-    }
-    HWND modal_;
-    std::vector<HWND> disabled_;
-};
-
-} // namespace
-
-void RunModal(Form& form)
-{
-    HWND hwnd = HwndOf(form);
-    NativeWindow* native = form.Native();
-    OtherWindowsDisabled others(hwnd);
-    ShowWindow(hwnd, SW_SHOWNORMAL);
-    form.SetShown(true);
-    SetForegroundWindow(hwnd);
-    if (form.ActiveControl()) form.ActiveControl()->SetFocus();
-    MSG msg;
-    while (!form.Closed() && !form.QuitRequested()) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            form.RequestQuit();
-            break;
-        }
-        try {
-            if (HandleKey(form, msg)) continue;
-        } catch (...) {
-            KeepFailure(form);
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    ShowWindow(hwnd, SW_HIDE);
-    form.SetShown(false);
-    if (native->failure) std::rethrow_exception(std::exchange(native->failure, nullptr));
-}
-
-void Close(Form& form)
-{
-    if (HWND hwnd = HwndOf(form)) ShowWindow(hwnd, SW_HIDE);
-}
-
-void Quit(Form&) { PostQuitMessage(0); }
-
 bool ReadFileBytes(const std::string& path, std::string& bytes)
 {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     bytes.clear();
     char buffer[16384];
-    DWORD got = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    return true;
+    for (;;) {
+        DWORD got = 0;
+        // A read that fails half-way is a file that cannot be read, not a shorter one.
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return false;
+        if (got == 0) return true;
+        bytes.append(buffer, got);
+    }
 }
 
 } // namespace backend

@@ -6,6 +6,7 @@
 #include "engine/Installation.h"
 #include "paths/DiskSpace.h"
 #include "paths/PathText.h"
+#include "platform/ComApartment.h"
 #include "platform/MachineRoot.h"
 #include "platform/Profile.h"
 #include "platform/System.h"

@@ -1,0 +1,151 @@
+// The modal runs: a form's own message loop with our tab order and
+// accelerators, the system's message boxes and popup menus.
+#include "platform/UiBackend.h"
+#include "platform/win32/EntryGuard.h"
+#include "platform/win32/NativeWindow.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace tarvex::platform {
+
+namespace {
+
+// A popup menu, destroyed with its items.
+using MenuHandle = UniqueResource<HMENU, &DestroyMenu>;
+
+bool Belongs(HWND form, HWND hwnd) { return hwnd == form || IsChild(form, hwnd); }
+
+void MoveFocus(Form& form, bool forward)
+{
+    if (Control* next = form.NextTabStop(ControlOf(GetFocus()), forward)) next->SetFocus();
+}
+
+// Keys the form handles itself before the control sees them.
+bool HandleKey(Form& form, const MSG& msg)
+{
+    HWND hwnd = HwndOf(form);
+    if (!Belongs(hwnd, msg.hwnd)) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
+        MoveFocus(form, GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    }
+    if (msg.message == WM_SYSCHAR) {
+        if (Button* button = form.FindAccelerator(static_cast<char>(msg.wParam))) {
+            if (button->TabStop()) button->SetFocus();
+            button->Click();
+            return true;
+        }
+        return false;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+        Control* focused = ControlOf(GetFocus());
+        if (focused && focused->GetKind() == Control::Kind::Button && focused->Usable()) {
+            focused->Click();
+            return true;
+        }
+        if (Button* button = form.DefaultButton(); button && button->Usable()) {
+            button->Click();
+            return true;
+        }
+    }
+    return false;
+}
+
+// While a form runs modally the thread's other windows take no input, as
+// a modal dialog over the wizard must not let its buttons be pressed.
+class OtherWindowsDisabled {
+public:
+    explicit OtherWindowsDisabled(HWND modal) : modal_(modal)
+    {
+        EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
+        for (HWND hwnd : disabled_) EnableWindow(hwnd, FALSE);
+    }
+    ~OtherWindowsDisabled()
+    {
+        for (HWND hwnd : disabled_) EnableWindow(hwnd, TRUE);
+    }
+    OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
+    OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
+
+private:
+    static BOOL CALLBACK Collect(HWND hwnd, LPARAM self)
+    {
+        return Guarded<BOOL>(FALSE, [&] {
+            auto* scope = reinterpret_cast<OtherWindowsDisabled*>(self);
+            if (hwnd != scope->modal_ && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+                scope->disabled_.push_back(hwnd);
+            return TRUE;
+        });
+    }
+    HWND modal_;
+    std::vector<HWND> disabled_;
+};
+
+} // namespace
+
+bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind)
+{
+    UINT flags = MB_TASKMODAL | MB_SETFOREGROUND;
+    flags |= kind == MessageKind::Error ? (MB_OK | MB_ICONERROR) : (MB_YESNO | MB_ICONQUESTION);
+    int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), flags);
+    return answer == IDOK || answer == IDYES;
+}
+
+namespace backend {
+
+int TrackPopup(const PopupMenu& menu, int screenX, int screenY)
+{
+    MenuHandle popup(CreatePopupMenu());
+    if (!popup) return -1;
+    UINT id = 1; // 0 is "dismissed"
+    for (const auto& item : menu.Items()) AppendMenuA(popup.Get(), MF_STRING, id++, item.caption.c_str());
+    HWND owner = GetActiveWindow();
+    int chosen = static_cast<int>(TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                                 screenX, screenY, 0, owner, nullptr));
+    return chosen - 1;
+}
+
+// An exception that escaped a handler (kept by the guard of the procedure
+// that ran it) ends the run and leaves it here, on our side of
+// DispatchMessage.
+void RunModal(Form& form)
+{
+    HWND hwnd = HwndOf(form);
+    OtherWindowsDisabled others(hwnd);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    form.SetShown(true);
+    SetForegroundWindow(hwnd);
+    if (form.ActiveControl()) form.ActiveControl()->SetFocus();
+    MSG msg;
+    while (!form.Closed() && !form.QuitRequested() && !HasEscapedException()) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            form.RequestQuit();
+            break;
+        }
+        try {
+            if (HandleKey(form, msg)) continue;
+        } catch (...) {
+            KeepEscapedException();
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    ShowWindow(hwnd, SW_HIDE);
+    form.SetShown(false);
+    RethrowEscapedException();
+}
+
+void Close(Form& form)
+{
+    if (HWND hwnd = HwndOf(form)) ShowWindow(hwnd, SW_HIDE);
+}
+
+void Quit(Form&) { PostQuitMessage(0); }
+
+} // namespace backend
+
+} // namespace tarvex::platform
