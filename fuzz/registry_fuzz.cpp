@@ -1,7 +1,7 @@
 // libFuzzer target: the registry store's REGEDIT4 reader. Text it accepts
 // must come back unchanged through the store's own writer and reader, since
 // the store is saved and read again on every change.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/posix/RegistryStore.h"
 
 #include <cstdlib>

@@ -1,12 +1,12 @@
 #include "authoring/MediumCheck.h"
 
 #include "authoring/IniLineLocator.h"
+#include "base/Ascii.h"
 #include "engine/Installation.h"
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
 #include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
-#include "platform/Ascii.h"
 #include "platform/LzExpand.h"
 #include "platform/Profile.h"
 #include "platform/ShellLink.h"

@@ -3,8 +3,8 @@
 #include "authoring/FileBytes.h"
 #include "authoring/MediumCheck.h"
 #include "authoring/SzddCompressor.h"
-#include "platform/Ascii.h"
-#include "platform/Exception.h"
+#include "base/Ascii.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 #include <cctype>

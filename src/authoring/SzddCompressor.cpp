@@ -1,6 +1,6 @@
 #include "authoring/SzddCompressor.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/SzddFormat.h"
 
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "engine/Installation.h"
 
+#include "base/Ascii.h"
 #include "engine/CopyFile.h"
 #include "engine/FileInfo.h"
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
 #include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
-#include "platform/Ascii.h"
 #include "platform/Files.h"
 #include "platform/ShellLink.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // The install engine: one installation in five fixed phases, recorded for
 // the uninstaller.
+#include "base/Exception.h"
 #include "engine/InstallOption.h"
-#include "platform/Exception.h"
 #include "setup_description/SetupInformation.h"
 
 #include <functional>

@@ -1,8 +1,8 @@
 #include "paths/RegistryWriter.h"
 
+#include "base/Ascii.h"
 #include "paths/PathTokens.h"
 #include "paths/SystemFolders.h"
-#include "platform/Ascii.h"
 
 namespace tarvex {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Files and directories as the install engine needs them.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/FileTimes.h"
 
 #include <string>

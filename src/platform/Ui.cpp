@@ -2,7 +2,7 @@
 // font and colour, tab order, accelerators, the notebook's one page.
 #include "platform/Ui.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/UiBackend.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "setup_description/SetupInformation.h"
 
+#include "base/Ascii.h"
 #include "paths/PathText.h"
-#include "platform/Ascii.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
 #include "setup_description/DecimalText.h"

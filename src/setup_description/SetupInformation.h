@@ -1,6 +1,6 @@
 #pragma once
 // The setup description: Setup.INI read once into memory.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,5 @@
 // setup.exe: the program's entry point.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/Ui.h"
 #include "wizard/Setup_Main.h"
 

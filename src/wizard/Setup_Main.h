@@ -1,11 +1,11 @@
 #pragma once
 // The wizard form: its controls, the walk along the description's Route,
 // the checks before moving on, and the installation page.
+#include "base/Exception.h"
 #include "components/BrowseFolder.h"
 #include "components/DpGrdBck.h"
 #include "components/RotateLabel.h"
 #include "engine/Installation.h"
-#include "platform/Exception.h"
 #include "platform/Ui.h"
 #include "setup_description/SetupInformation.h"
 

@@ -3,7 +3,7 @@
 #include "LnkFile.h"
 #include "TestSupport.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/ShellLink.h"
 #include "platform/Ui.h"
 

@@ -1,5 +1,5 @@
 // The REGEDIT4 text of the registry store.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/posix/RegistryStore.h"
 
 #include <gtest/gtest.h>

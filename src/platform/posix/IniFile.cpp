@@ -1,6 +1,6 @@
 #include "platform/posix/IniFile.h"
 
-#include "platform/Ascii.h"
+#include "base/Ascii.h"
 
 namespace tarvex::platform {
 

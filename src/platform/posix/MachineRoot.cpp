@@ -1,7 +1,7 @@
 #include "platform/posix/MachineRoot.h"
 
-#include "platform/Ascii.h"
-#include "platform/Exception.h"
+#include "base/Ascii.h"
+#include "base/Exception.h"
 #include "platform/MachineRoot.h"
 #include "platform/posix/IniFile.h"
 #include "platform/posix/PosixFile.h"

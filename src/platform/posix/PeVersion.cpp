@@ -1,6 +1,6 @@
 #include "platform/posix/PeVersion.h"
 
-#include "platform/Ascii.h"
+#include "base/Ascii.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "platform/posix/RegistryStore.h"
 
-#include "platform/Ascii.h"
-#include "platform/Exception.h"
+#include "base/Ascii.h"
+#include "base/Exception.h"
 
 namespace tarvex::platform {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Our SZDD expander: a streaming decoder over byte sources and sinks, with
 // no file system access, so that tests and fuzzing can run it on memory.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // manager's: the tab order of a container differs from its stacking order.
 #include "platform/Ui.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/UiBackend.h"
 #include "platform/win32/GdiCanvas.h"
 #include "platform/win32/Handles.h"
