@@ -2,7 +2,7 @@
 // description read from that text (the profile backend is swapped for one
 // over the fuzz bytes, so no file is written).
 #include "platform/ProfileBackend.h"
-#include "platform/posix/IniFile.h"
+#include "formats/IniText.h"
 #include "setup_description/SetupInformation.h"
 
 #include <cstdlib>

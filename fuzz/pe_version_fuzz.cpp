@@ -1,6 +1,6 @@
 // libFuzzer target: the PE version reader on arbitrary images and on
 // arbitrary VS_VERSIONINFO trees.
-#include "platform/posix/PeVersion.h"
+#include "formats/PeVersion.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // must come back unchanged through the store's own writer and reader, since
 // the store is saved and read again on every change.
 #include "base/Exception.h"
-#include "platform/posix/RegistryStore.h"
+#include "formats/RegistryStore.h"
 
 #include <cstdlib>
 #include <string>

@@ -11,13 +11,13 @@ shift $(($# < 2 ? $# : 2))
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=${FUZZ_DIR:-$src/build/fuzz}
 case $target in
-    szdd) sources=("$src/src/platform/posix/Szdd.cpp") ;;
-    pe_version) sources=("$src/src/platform/posix/PeVersion.cpp") ;;
-    ini) sources=("$src/src/platform/posix/IniFile.cpp" "$src/src/platform/Profile.cpp"
+    szdd) sources=("$src/src/formats/SzddExpander.cpp") ;;
+    pe_version) sources=("$src/src/formats/PeVersion.cpp") ;;
+    ini) sources=("$src/src/formats/IniText.cpp" "$src/src/platform/Profile.cpp"
                   "$src/src/setup_description/SetupInformation.cpp" "$src/src/setup_description/DecimalText.cpp"
                   "$src/src/paths/PathText.cpp"
                   "$src/src/platform/posix/System_posix.cpp") ;;
-    registry) sources=("$src/src/platform/posix/RegistryStore.cpp") ;;
+    registry) sources=("$src/src/formats/RegistryStore.cpp") ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 mkdir -p "$out/corpus-$target"

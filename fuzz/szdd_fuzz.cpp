@@ -1,7 +1,7 @@
 // libFuzzer target: the SZDD expander on arbitrary bytes, read in uneven
 // pieces. It must return the declared length or throw SzddError.
-#include "platform/SzddFormat.h"
-#include "platform/posix/Szdd.h"
+#include "formats/SzddFormat.h"
+#include "formats/SzddExpander.h"
 
 #include <algorithm>
 #include <cstdlib>

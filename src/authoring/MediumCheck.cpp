@@ -3,6 +3,7 @@
 #include "authoring/IniLineLocator.h"
 #include "base/Ascii.h"
 #include "engine/Installation.h"
+#include "formats/SzddFormat.h"
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
 #include "paths/RegistryWriter.h"
@@ -10,7 +11,6 @@
 #include "platform/LzExpand.h"
 #include "platform/Profile.h"
 #include "platform/ShellLink.h"
-#include "platform/SzddFormat.h"
 #include "setup_description/SetupInformation.h"
 
 #include <filesystem>

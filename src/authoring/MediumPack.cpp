@@ -2,9 +2,9 @@
 
 #include "authoring/FileBytes.h"
 #include "authoring/MediumCheck.h"
-#include "authoring/SzddCompressor.h"
 #include "base/Ascii.h"
 #include "base/Exception.h"
+#include "formats/SzddCompressor.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 // target ID list, targets without a drive, and how texts are encoded.
 #include "common/LnkFile.h"
 
-#include "platform/posix/LnkWriter.h"
+#include "formats/LnkWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // here into a Wine prefix with regedit and exports it back. Run alone they
 // are skipped: they need the script's folders.
 #include "platform/MachineRoot.h"
+#include "formats/RegistryStore.h"
 #include "paths/RegistryWriter.h"
-#include "platform/posix/RegistryStore.h"
 #include "platform/posix/PosixFile.h"
 
 #include <gtest/gtest.h>

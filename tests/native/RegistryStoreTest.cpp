@@ -1,6 +1,6 @@
 // The REGEDIT4 text of the registry store.
 #include "base/Exception.h"
-#include "platform/posix/RegistryStore.h"
+#include "formats/RegistryStore.h"
 
 #include <gtest/gtest.h>
 

@@ -33,7 +33,7 @@ if [ "$platform" = posix ] && [ -f "$build/libtarvex_core.a" ]; then
     native+=(-fsanitize=address,undefined)
   fi
 else
-  native=(g++ "${flags[@]}" -DTARVEX_LNK_BYTES_ONLY "$helper" "$src/src/platform/posix/LnkWriter.cpp")
+  native=(g++ "${flags[@]}" -DTARVEX_LNK_BYTES_ONLY "$helper" "$src/src/formats/LnkWriter.cpp")
 fi
 "${native[@]}" -o "$tmp/lnk_write" || { echo "FAILED: building the native writer"; exit 1; }
 i686-w64-mingw32-g++-posix "${flags[@]}" "$helper" "${win_sources[@]}" -static "${win32_libs[@]}" -o "$tmp/lnk_write.exe" \

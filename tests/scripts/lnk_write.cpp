@@ -5,7 +5,7 @@
 #include "platform/ShellLink.h"
 
 #ifdef TARVEX_LNK_BYTES_ONLY
-#include "platform/posix/LnkWriter.h"
+#include "formats/LnkWriter.h"
 #else
 #include "platform/Ui.h"
 #endif

@@ -2,10 +2,10 @@
 
 #include "base/Ascii.h"
 #include "base/Exception.h"
+#include "formats/IniText.h"
+#include "formats/RegistryStore.h"
 #include "platform/MachineRoot.h"
-#include "platform/posix/IniFile.h"
 #include "platform/posix/PosixFile.h"
-#include "platform/posix/RegistryStore.h"
 
 #include <cstdlib>
 #include <dirent.h>

@@ -1,6 +1,6 @@
 #include "platform/LzExpand.h"
 
-#include "platform/SzddFormat.h"
+#include "formats/SzddFormat.h"
 
 #include "platform/win32/Handles.h"
 

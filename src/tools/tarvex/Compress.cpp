@@ -2,7 +2,7 @@
 #include "tools/tarvex/Commands.h"
 
 #include "authoring/FileBytes.h"
-#include "authoring/SzddCompressor.h"
+#include "formats/SzddCompressor.h"
 #include "platform/Files.h"
 
 namespace tarvex::tool {

@@ -1,4 +1,4 @@
-#include "platform/posix/PeVersion.h"
+#include "formats/PeVersion.h"
 
 #include "base/Ascii.h"
 

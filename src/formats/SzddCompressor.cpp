@@ -1,7 +1,7 @@
-#include "authoring/SzddCompressor.h"
+#include "formats/SzddCompressor.h"
 
 #include "base/Exception.h"
-#include "platform/SzddFormat.h"
+#include "formats/SzddFormat.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "platform/posix/IniFile.h"
+#include "formats/IniText.h"
 
 #include "base/Ascii.h"
 

@@ -1,6 +1,6 @@
-#include "platform/posix/Szdd.h"
+#include "formats/SzddExpander.h"
 
-#include "platform/SzddFormat.h"
+#include "formats/SzddFormat.h"
 
 #include <cstring>
 #include <memory>

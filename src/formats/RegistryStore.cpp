@@ -1,4 +1,4 @@
-#include "platform/posix/RegistryStore.h"
+#include "formats/RegistryStore.h"
 
 #include "base/Ascii.h"
 #include "base/Exception.h"

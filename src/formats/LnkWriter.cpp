@@ -1,4 +1,4 @@
-#include "platform/posix/LnkWriter.h"
+#include "formats/LnkWriter.h"
 
 #include <cstdint>
 #include <string_view>
