@@ -9,7 +9,7 @@
 
 namespace {
 
-using tarvex::platform::RegistryStore;
+using tarvex::RegistryStore;
 
 void Require(bool condition)
 {
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             Require(found != nullptr && found->isString == value.isString);
             Require(value.isString ? found->data == value.data : found->raw == value.raw);
             std::string decoded;
-            if (!value.isString) tarvex::platform::DecodeHexString(value.raw, decoded);
+            if (!value.isString) tarvex::DecodeHexString(value.raw, decoded);
         }
     }
 

@@ -495,10 +495,10 @@ private:
         }
         if (auto cached = sizes_.find(*path); cached != sizes_.end()) return cached->second;
         std::optional<long double> size;
-        unsigned char header[platform::kSzddHeaderSize] = {};
+        unsigned char header[kSzddHeaderSize] = {};
         std::ifstream in(*path, std::ios::binary);
         in.read(reinterpret_cast<char*>(header), sizeof header);
-        if (platform::ParseSzddHeader(header, static_cast<std::size_t>(in.gcount())).kind == platform::SzddKind::Plain) {
+        if (ParseSzddHeader(header, static_cast<std::size_t>(in.gcount())).kind == SzddKind::Plain) {
             std::error_code ec;
             size = static_cast<long double>(fs::file_size(*path, ec));
         } else {

@@ -2,7 +2,7 @@
 
 #include "base/Ascii.h"
 
-namespace tarvex::platform {
+namespace tarvex {
 
 namespace {
 
@@ -98,4 +98,4 @@ std::vector<std::string> IniText::KeyNames(std::string_view section) const
     return names;
 }
 
-} // namespace tarvex::platform
+} // namespace tarvex

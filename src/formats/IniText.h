@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 class IniText {
 public:
@@ -32,4 +32,4 @@ private:
     std::unordered_map<std::string, std::size_t> firstSection_; // lower-case name -> section
 };
 
-} // namespace tarvex::platform
+} // namespace tarvex

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 namespace {
 
@@ -187,4 +187,4 @@ std::string LnkBytes(const LnkContents& contents)
     return std::move(out.Str());
 }
 
-} // namespace tarvex::platform
+} // namespace tarvex

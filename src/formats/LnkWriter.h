@@ -5,7 +5,7 @@
 // (only when given) and the arguments as Unicode strings.
 #include <string>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 struct LnkContents {
     std::string target;           // Windows path, Windows-1252 text
@@ -16,4 +16,4 @@ struct LnkContents {
 
 std::string LnkBytes(const LnkContents& contents);
 
-} // namespace tarvex::platform
+} // namespace tarvex

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 namespace {
 
@@ -222,4 +222,4 @@ std::optional<std::string> QueryVersionText(std::string_view data, std::string_v
     return text;
 }
 
-} // namespace tarvex::platform
+} // namespace tarvex

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 // The bytes of the image's version resource (type 16, name 1, the first
 // language); nullopt when there is none or the image is damaged.
@@ -17,4 +17,4 @@ std::optional<std::string_view> FindVersionResource(std::string_view image);
 // to Windows-1252 ('?' for characters it lacks); nullopt when absent.
 std::optional<std::string> QueryVersionText(std::string_view block, std::string_view subBlock);
 
-} // namespace tarvex::platform
+} // namespace tarvex

@@ -3,7 +3,7 @@
 #include "base/Ascii.h"
 #include "base/Exception.h"
 
-namespace tarvex::platform {
+namespace tarvex {
 
 namespace {
 
@@ -313,4 +313,4 @@ bool DecodeHexString(std::string_view raw, std::string& out)
     return true;
 }
 
-} // namespace tarvex::platform
+} // namespace tarvex

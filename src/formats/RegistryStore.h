@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 class RegistryStore {
 public:
@@ -56,4 +56,4 @@ std::string QuoteRegistryString(std::string_view text);
 // bytes, up to the first zero; false when raw is not such data.
 bool DecodeHexString(std::string_view raw, std::string& out);
 
-} // namespace tarvex::platform
+} // namespace tarvex

@@ -258,8 +258,8 @@ std::string CompressSzdd(std::string_view data, char lastChar)
 {
     if (data.size() > std::numeric_limits<std::uint32_t>::max())
         throw Exception("file too large for the LZ format: " + std::to_string(data.size()) + " bytes");
-    std::string out(reinterpret_cast<const char*>(platform::kSzddMagic), platform::kSzddMagicSize);
-    out.push_back(static_cast<char>(platform::kSzddMethodA));
+    std::string out(reinterpret_cast<const char*>(kSzddMagic), kSzddMagicSize);
+    out.push_back(static_cast<char>(kSzddMethodA));
     out.push_back(lastChar);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(data.size() >> (8 * i) & 0xFF));
     if (data.empty()) return out;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 namespace {
 
@@ -183,4 +183,4 @@ std::uint64_t ExpandSzdd(ByteSource& source, ByteSink& out)
     return ExpandData(in, out, header.length);
 }
 
-} // namespace tarvex::platform
+} // namespace tarvex

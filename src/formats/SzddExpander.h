@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 class ByteSource {
 public:
@@ -33,4 +33,4 @@ public:
 // written; data beyond it is ignored. Returns the number of bytes written.
 std::uint64_t ExpandSzdd(ByteSource& in, ByteSink& out);
 
-} // namespace tarvex::platform
+} // namespace tarvex

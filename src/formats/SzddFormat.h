@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace tarvex::platform {
+namespace tarvex {
 
 constexpr std::size_t kSzddHeaderSize = 14;
 constexpr std::size_t kSzddMagicSize = 8;
@@ -46,4 +46,4 @@ inline SzddHeader ParseSzddHeader(const unsigned char* bytes, std::size_t size)
     return header;
 }
 
-} // namespace tarvex::platform
+} // namespace tarvex

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-using tarvex::platform::LnkBytes;
+using tarvex::LnkBytes;
 using tarvex::test::ParseLnk;
 
 namespace {
