@@ -25,8 +25,6 @@ struct HeadlessUi {
     std::deque<std::function<void(Form&)>> modalScripts;
     std::vector<std::vector<std::string>> popups; // item captions of each context menu shown
     std::deque<std::string> menuChoices;          // the item chosen in each; none left: dismissed
-    std::string clipboard;                        // the clipboard's text
-    std::vector<std::string> opened;              // what the shell was asked to open, in order
 
     void Reset() { *this = HeadlessUi(); }
     static HeadlessUi& Instance();

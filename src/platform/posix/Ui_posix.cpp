@@ -26,9 +26,6 @@ bool ShowMessageBox(const std::string& text, const std::string& title, MessageKi
     return answer;
 }
 
-ComApartment::ComApartment() {}
-ComApartment::~ComApartment() {}
-
 bool Press(Button& button)
 {
     if (!button.Usable()) return false;
