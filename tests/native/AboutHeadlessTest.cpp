@@ -4,8 +4,8 @@
 
 #include "platform/Clipboard.h"
 #include "platform/MainThread.h"
-#include "platform/posix/HeadlessUi.h"
 #include "platform/posix/SimulatedShell.h"
+#include "testing/HeadlessUi.h"
 #include "wizard/About_Form.h"
 #include "wizard/Setup_Main.h"
 

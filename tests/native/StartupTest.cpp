@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "platform/MachineRoot.h"
-#include "platform/posix/HeadlessUi.h"
+#include "testing/HeadlessUi.h"
 #include "wizard/Setup_Main.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 #include "paths/PathText.h"
 #include "platform/Files.h"
 #include "platform/MachineRoot.h"
-#include "platform/posix/HeadlessFolderDialog.h"
-#include "platform/posix/HeadlessUi.h"
 #include "platform/posix/PosixFile.h"
+#include "testing/HeadlessFolderDialog.h"
+#include "testing/HeadlessUi.h"
 #include "wizard/Setup_Main.h"
 
 #include <gtest/gtest.h>

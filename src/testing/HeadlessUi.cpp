@@ -2,8 +2,8 @@
 // from a script and recorded, so tests can drive the wizard logic.
 #include "platform/Ui.h"
 #include "platform/UiBackend.h"
-#include "platform/posix/HeadlessUi.h"
 #include "platform/posix/PosixFile.h"
+#include "testing/HeadlessUi.h"
 
 namespace tarvex::platform {
 

@@ -2,7 +2,7 @@
 // request the component makes of the dialog is recorded.
 #include "platform/FolderDialog.h"
 #include "platform/Shell.h"
-#include "platform/posix/HeadlessFolderDialog.h"
+#include "testing/HeadlessFolderDialog.h"
 
 #include <map>
 

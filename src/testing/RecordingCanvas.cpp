@@ -1,4 +1,4 @@
-#include "platform/posix/RecordingCanvas.h"
+#include "testing/RecordingCanvas.h"
 
 #include <cstdlib>
 
