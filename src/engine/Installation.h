@@ -2,7 +2,7 @@
 // The install engine: one installation in five fixed phases, recorded for
 // the uninstaller.
 #include "base/Exception.h"
-#include "engine/InstallOption.h"
+#include "setup_description/InstallOption.h"
 #include "setup_description/SetupInformation.h"
 
 #include <functional>

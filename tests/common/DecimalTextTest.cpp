@@ -3,7 +3,7 @@
 // before) in the same build.
 #include "setup_description/DecimalText.h"
 #include "setup_description/SetupInformation.h"
-#include "wizard/Setup_Main.h"
+#include "wizard/SetupForm.h"
 
 #include <gtest/gtest.h>
 

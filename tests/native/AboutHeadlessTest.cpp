@@ -6,8 +6,8 @@
 #include "platform/MainThread.h"
 #include "platform/posix/SimulatedShell.h"
 #include "testing/HeadlessUi.h"
-#include "wizard/About_Form.h"
-#include "wizard/Setup_Main.h"
+#include "wizard/AboutForm.h"
+#include "wizard/SetupForm.h"
 
 #include <gtest/gtest.h>
 

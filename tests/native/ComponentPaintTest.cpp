@@ -1,5 +1,5 @@
 // What the rotated label and the gradient background paint, recorded.
-#include "components/DpGrdBck.h"
+#include "components/GradientBack.h"
 #include "components/RotateLabel.h"
 #include "testing/RecordingCanvas.h"
 

@@ -2,7 +2,7 @@
 // here into a Wine prefix with regedit and exports it back. Run alone they
 // are skipped: they need the script's folders.
 #include "formats/RegistryStore.h"
-#include "paths/RegistryWriter.h"
+#include "engine/RegistryWriter.h"
 #include "platform/MachineRoot.h"
 #include "platform/posix/PosixFile.h"
 

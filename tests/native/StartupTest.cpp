@@ -3,7 +3,7 @@
 
 #include "platform/MachineRoot.h"
 #include "testing/HeadlessUi.h"
-#include "wizard/Setup_Main.h"
+#include "wizard/SetupForm.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "platform/posix/PosixFile.h"
 #include "testing/HeadlessFolderDialog.h"
 #include "testing/HeadlessUi.h"
-#include "wizard/Setup_Main.h"
+#include "wizard/SetupForm.h"
 
 #include <gtest/gtest.h>
 

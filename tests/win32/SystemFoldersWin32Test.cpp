@@ -5,7 +5,7 @@
 
 #include "common/MachineSandbox.h"
 
-#include "paths/RegistryWriter.h"
+#include "engine/RegistryWriter.h"
 #include "paths/SystemFolders.h"
 #include "platform/System.h"
 

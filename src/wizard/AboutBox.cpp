@@ -1,4 +1,4 @@
-#include "wizard/About.h"
+#include "wizard/AboutBox.h"
 
 #include <initializer_list>
 

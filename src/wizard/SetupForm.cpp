@@ -1,12 +1,12 @@
-#include "wizard/Setup_Main.h"
+#include "wizard/SetupForm.h"
 
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
 #include "paths/SystemFolders.h"
 #include "platform/System.h"
 #include "setup_description/DecimalText.h"
-#include "wizard/About_Form.h"
-#include "wizard/ovr_form.h"
+#include "wizard/AboutForm.h"
+#include "wizard/OverwriteForm.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "wizard/About_Form.h"
+#include "wizard/AboutForm.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "components/DpGrdBck.h"
+#include "components/GradientBack.h"
 
 namespace tarvex {
 

@@ -1,7 +1,7 @@
 // setup.exe: the program's entry point.
 #include "base/Exception.h"
 #include "platform/Ui.h"
-#include "wizard/Setup_Main.h"
+#include "wizard/SetupForm.h"
 
 #include <cstdlib>
 #include <new>

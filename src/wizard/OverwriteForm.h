@@ -3,8 +3,8 @@
 // than the one already at its destination: names and dates of both, and
 // four answers.
 #include "engine/FileInfo.h"
-#include "engine/InstallOption.h"
 #include "platform/Ui.h"
+#include "setup_description/InstallOption.h"
 
 #include <string>
 

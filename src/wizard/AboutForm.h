@@ -1,7 +1,7 @@
 #pragma once
 // TfmAboutBox: the about dialog the wizard shows, with the product's name
 // in its captions and the two links set a little lower.
-#include "wizard/About.h"
+#include "wizard/AboutBox.h"
 
 namespace tarvex {
 

@@ -3,7 +3,7 @@
 // the checks before moving on, and the installation page.
 #include "base/Exception.h"
 #include "components/BrowseFolder.h"
-#include "components/DpGrdBck.h"
+#include "components/GradientBack.h"
 #include "components/RotateLabel.h"
 #include "engine/Installation.h"
 #include "platform/Ui.h"

@@ -1,4 +1,4 @@
-#include "wizard/ovr_form.h"
+#include "wizard/OverwriteForm.h"
 
 #include "paths/PathText.h"
 

@@ -1,4 +1,4 @@
-#include "paths/RegistryWriter.h"
+#include "engine/RegistryWriter.h"
 
 #include "base/Ascii.h"
 #include "paths/PathTokens.h"
