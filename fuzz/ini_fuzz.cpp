@@ -3,6 +3,7 @@
 // over the fuzz bytes, so no file is written).
 #include "formats/IniText.h"
 #include "platform/ProfileBackend.h"
+#include "setup_description/DecimalText.h"
 #include "setup_description/SetupInformation.h"
 
 #include <cstdlib>

@@ -15,7 +15,7 @@ case $target in
     pe_version) sources=("$src/src/formats/PeVersion.cpp") ;;
     ini) sources=("$src/src/formats/IniText.cpp" "$src/src/platform/Profile.cpp"
                   "$src/src/setup_description/SetupInformation.cpp" "$src/src/setup_description/DecimalText.cpp"
-                  "$src/src/paths/PathText.cpp"
+                  "$src/src/base/Text.cpp"
                   "$src/src/platform/posix/System_posix.cpp") ;;
     registry) sources=("$src/src/formats/RegistryStore.cpp") ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;

@@ -2,6 +2,7 @@
 
 #include "authoring/IniLineLocator.h"
 #include "base/Ascii.h"
+#include "base/Text.h"
 #include "engine/Installation.h"
 #include "engine/RegistryWriter.h"
 #include "formats/SzddFormat.h"
@@ -11,6 +12,7 @@
 #include "platform/LzExpand.h"
 #include "platform/Profile.h"
 #include "platform/ShellLink.h"
+#include "setup_description/DecimalText.h"
 #include "setup_description/SetupInformation.h"
 
 #include <filesystem>

@@ -200,14 +200,6 @@ void TInstallation::SaveUninstallLog()
     if (!platform::FileExists(LogFileName)) throw EInstallError("Unable create uninstall log: " + LogFileName);
 }
 
-std::string ChangeFileExt(const std::string& path, const std::string& extension)
-{
-    std::size_t cut = path.find_last_of(".\\:");
-    if (cut != std::string::npos && path[cut] == '.') return path.substr(0, cut) + extension;
-    return path + extension;
-}
-
-
 void SetUpChoices(TInstallation& installation)
 {
     const TSetupInformation& info = installation.SetupInfo;
@@ -218,16 +210,5 @@ void SetUpChoices(TInstallation& installation)
     installation.NewDirectory = info.NewDirectory;
     installation.Title = info.Title;
 }
-
-std::string AbbreviatePath(const std::string& path)
-{
-    std::vector<std::size_t> slashes;
-    for (std::size_t i = 0; i < path.size(); ++i)
-        if (path[i] == '\\') slashes.push_back(i);
-    const std::size_t n = slashes.size();
-    if (n <= 3) return path;
-    return path.substr(0, slashes[1] + 1) + "..." + path.substr(slashes[n - 2]);
-}
-
 
 } // namespace tarvex

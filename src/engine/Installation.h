@@ -75,13 +75,4 @@ public:
 // user's Start Menu folder), NewDirectory and Title as written.
 void SetUpChoices(TInstallation& installation);
 
-// Shortens a path with more than three backslashes to its first two
-// components, "...", and its last two.
-std::string AbbreviatePath(const std::string& path);
-
-// The path with its extension (from the last dot after the last backslash
-// or colon) replaced; appended when there is none.
-std::string ChangeFileExt(const std::string& path, const std::string& extension);
-
-
 } // namespace tarvex

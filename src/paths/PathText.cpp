@@ -2,6 +2,8 @@
 
 #include "platform/System.h"
 
+#include <vector>
+
 namespace tarvex {
 
 std::string RemoveDoubleBackslashes(std::string_view text)
@@ -27,12 +29,21 @@ std::string ExtractFileName(std::string_view path)
 
 std::string ExeDirectory() { return ExtractFilePath(platform::ExePath()); }
 
-std::string Trim(std::string_view text)
+std::string ChangeFileExt(const std::string& path, const std::string& extension)
 {
-    std::size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-    return std::string(text.substr(b, e - b));
+    std::size_t cut = path.find_last_of(".\\:");
+    if (cut != std::string::npos && path[cut] == '.') return path.substr(0, cut) + extension;
+    return path + extension;
+}
+
+std::string AbbreviatePath(const std::string& path)
+{
+    std::vector<std::size_t> slashes;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] == '\\') slashes.push_back(i);
+    const std::size_t n = slashes.size();
+    if (n <= 3) return path;
+    return path.substr(0, slashes[1] + 1) + "..." + path.substr(slashes[n - 2]);
 }
 
 } // namespace tarvex

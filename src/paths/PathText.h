@@ -17,7 +17,12 @@ std::string ExtractFileName(std::string_view path);
 // The directory of the running setup program, ending with a backslash.
 std::string ExeDirectory();
 
-// Leading and trailing blanks and control characters removed.
-std::string Trim(std::string_view text);
+// The path with its extension (from the last dot after the last backslash
+// or colon) replaced; appended when there is none.
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+
+// Shortens a path with more than three backslashes to its first two
+// components, "...", and its last two.
+std::string AbbreviatePath(const std::string& path);
 
 } // namespace tarvex

@@ -9,6 +9,9 @@ namespace tarvex::platform {
 
 extern const char kCannotCreate[]; // "Cannot create file "
 
+// The runtime's text for an I/O error by system error code.
+std::string IoErrorText(unsigned systemCode);
+
 // The runtime's I/O error: the message follows the system error code
 // (2 "File not found", 5 "File access denied", ..., "I/O error %d").
 class EInOutError : public Exception {

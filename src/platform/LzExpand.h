@@ -32,7 +32,4 @@ private:
 // data beyond it is ignored. Throws LzError; dest may then be left partial.
 void LzExpandFile(const std::string& source, const std::string& dest);
 
-// The runtime's text for an I/O error by system error code.
-std::string IoErrorText(unsigned systemCode);
-
 } // namespace tarvex::platform

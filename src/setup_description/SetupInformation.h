@@ -74,11 +74,4 @@ std::string NextField(std::string& rest);
 // non-empty entries.
 std::vector<std::string> ReadNumberedSection(const platform::ProfileFile& ini, const std::string& section);
 
-// Text to number as the framework converts it, with the given decimal
-// separator; throws "'text' is not a valid floating point value".
-long double StrToFloat(const std::string& text, char decimalSeparator);
-
-// Text to a 32-bit integer; throws on anything else.
-std::int32_t StrToInt(const std::string& text);
-
 } // namespace tarvex

@@ -1,8 +1,9 @@
 #include "wizard/SetupForm.h"
 
+#include "base/Text.h"
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
-#include "paths/SystemFolders.h"
+#include "platform/Shell.h"
 #include "platform/System.h"
 #include "setup_description/DecimalText.h"
 #include "wizard/AboutForm.h"
@@ -95,39 +96,6 @@ void ShowError(const std::string& message) { platform::ShowMessageBox(message, k
 bool Confirm(const std::string& message)
 {
     return platform::ShowMessageBox(message, kConfirmTitle, platform::MessageKind::Question);
-}
-
-std::string FloatToStr(long double value, char decimalSeparator)
-{
-    constexpr int kPrecision = 15;
-    if (value == 0 || !std::isfinite(static_cast<double>(value))) return "0";
-    // The 15 significant digits and the decimal exponent of the first one.
-    const double magnitude = static_cast<double>(std::fabs(value));
-    SignificantDigits rounded{std::string(kPrecision, '0'), 0};
-    if (magnitude != 0) rounded = RoundToSignificant(magnitude, kPrecision);
-    std::string& digits = rounded.digits;
-    const int exponent = rounded.exponent;
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-
-    std::string text = value < 0 ? "-" : "";
-    if (exponent >= kPrecision || exponent < -5) {
-        text += digits[0];
-        if (digits.size() > 1) text += decimalSeparator + digits.substr(1);
-        text += 'E';
-        if (exponent < 0) text += '-';
-        text += std::to_string(std::abs(exponent));
-    } else if (exponent >= 0) {
-        auto whole = static_cast<std::size_t>(exponent) + 1;
-        if (digits.size() <= whole) {
-            text += digits + std::string(whole - digits.size(), '0');
-        } else {
-            text += digits.substr(0, whole) + decimalSeparator + digits.substr(whole);
-        }
-    } else {
-        text += std::string("0") + decimalSeparator + std::string(static_cast<std::size_t>(-exponent - 1), '0') +
-                digits;
-    }
-    return text;
 }
 
 std::string NotEnoughSpaceMessage(const std::string& root, long double totalSize, double freeSpace,

@@ -25,10 +25,6 @@ void ShowError(const std::string& message);
 // Modal box titled "Confirm" with Yes and No; true only for Yes.
 bool Confirm(const std::string& message);
 
-// A number in the general form: up to 15 significant digits, no thousands
-// separators, whole numbers without decimals or exponent up to 15 digits.
-std::string FloatToStr(long double value, char decimalSeparator);
-
 // The text of the box shown when the destination drive is too small.
 std::string NotEnoughSpaceMessage(const std::string& root, long double totalSize, double freeSpace,
                                   char decimalSeparator);

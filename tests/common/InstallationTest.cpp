@@ -5,6 +5,7 @@
 #include "engine/CopyFile.h"
 #include "engine/FileInfo.h"
 #include "engine/Installation.h"
+#include "paths/PathText.h"
 #include "paths/SystemFolders.h"
 #include "platform/Files.h"
 

@@ -5,6 +5,7 @@
 #include "engine/RegistryWriter.h"
 #include "paths/PathTokens.h"
 #include "paths/SystemFolders.h"
+#include "platform/Shell.h"
 #include "platform/posix/PosixFile.h"
 
 #include <chrono>

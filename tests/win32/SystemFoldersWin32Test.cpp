@@ -7,6 +7,7 @@
 
 #include "engine/RegistryWriter.h"
 #include "paths/SystemFolders.h"
+#include "platform/Shell.h"
 #include "platform/System.h"
 
 #include <chrono>

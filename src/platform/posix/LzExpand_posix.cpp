@@ -1,6 +1,7 @@
 #include "platform/LzExpand.h"
 
 #include "formats/SzddExpander.h"
+#include "platform/Files.h"
 #include "platform/posix/PosixFile.h"
 
 #include <cerrno>
