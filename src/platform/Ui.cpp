@@ -508,8 +508,6 @@ void ProgressBar::SetPosition(int position)
     backend::Sync(*this, backend::Aspect::Progress);
 }
 
-void ProgressBar::StepIt() { SetPosition(position_ + step_); }
-
 RichMemo::RichMemo(Container* parent, const Bounds& bounds) : Control(parent, Kind::RichMemo, bounds) { Realize(); }
 
 void RichMemo::LoadFromFile(const std::string& path)

@@ -110,8 +110,6 @@ HeadlessFolderAnswer HeadlessFolderAnswer::Choose(const std::string& path)
     return answer;
 }
 
-HeadlessFolderAnswer HeadlessFolderAnswer::Cancel() { return {}; }
-
 void HeadlessFolderDialogs::Reset() { *this = HeadlessFolderDialogs(); }
 
 HeadlessFolderDialogs& HeadlessFolderDialogs::Instance()

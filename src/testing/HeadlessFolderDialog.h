@@ -18,7 +18,6 @@ struct HeadlessFolderAnswer {
     std::string displayName;             // empty: the last part of the path
 
     static HeadlessFolderAnswer Choose(const std::string& path);
-    static HeadlessFolderAnswer Cancel();
 };
 
 // What one dialog was asked and showed.
