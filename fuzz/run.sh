@@ -16,7 +16,6 @@ case $target in
     pe_version) sources=("$src/src/formats/PeVersion.cpp") ;;
     ini) sources=("$src/src/formats/IniText.cpp" "$src/src/platform/Profile.cpp"
                   "$src/src/setup_description/SetupInformation.cpp" "$src/src/setup_description/DecimalText.cpp"
-                  "$src/src/base/Text.cpp"
                   "$src/src/platform/posix/System_posix.cpp") ;;
     registry) sources=("$src/src/formats/RegistryStore.cpp") ;;
     lnk) sources=("$src/src/formats/LnkWriter.cpp") ;;

@@ -2,8 +2,6 @@
 
 #include "platform/System.h"
 
-#include <vector>
-
 namespace tarvex {
 
 std::string RemoveDoubleBackslashes(std::string_view text)
@@ -38,12 +36,14 @@ std::string ChangeFileExt(const std::string& path, const std::string& extension)
 
 std::string AbbreviatePath(const std::string& path)
 {
-    std::vector<std::size_t> slashes;
+    // Up to the second backslash, and from the last but one.
+    std::size_t count = 0, head = 0, tail = path.size();
     for (std::size_t i = 0; i < path.size(); ++i)
-        if (path[i] == '\\') slashes.push_back(i);
-    const std::size_t n = slashes.size();
-    if (n <= 3) return path;
-    return path.substr(0, slashes[1] + 1) + "..." + path.substr(slashes[n - 2]);
+        if (path[i] == '\\' && ++count == 2) head = i;
+    if (count <= 3) return path;
+    for (count = 0; count < 2;)
+        if (path[--tail] == '\\') ++count;
+    return path.substr(0, head + 1) + "..." + path.substr(tail);
 }
 
 } // namespace tarvex

@@ -397,23 +397,33 @@ std::string FloatToStr(long double value, char decimalSeparator)
     const int exponent = rounded.exponent;
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
+    // Appended piece by piece: concatenated temporaries cost setup.exe the
+    // string's insert code.
     std::string text = value < 0 ? "-" : "";
     if (exponent >= kPrecision || exponent < -5) {
         text += digits[0];
-        if (digits.size() > 1) text += decimalSeparator + digits.substr(1);
+        if (digits.size() > 1) {
+            text += decimalSeparator;
+            text.append(digits, 1);
+        }
         text += 'E';
         if (exponent < 0) text += '-';
         text += std::to_string(std::abs(exponent));
     } else if (exponent >= 0) {
         auto whole = static_cast<std::size_t>(exponent) + 1;
         if (digits.size() <= whole) {
-            text += digits + std::string(whole - digits.size(), '0');
+            text += digits;
+            text.append(whole - digits.size(), '0');
         } else {
-            text += digits.substr(0, whole) + decimalSeparator + digits.substr(whole);
+            text.append(digits, 0, whole);
+            text += decimalSeparator;
+            text.append(digits, whole);
         }
     } else {
-        text += std::string("0") + decimalSeparator + std::string(static_cast<std::size_t>(-exponent - 1), '0') +
-                digits;
+        text += '0';
+        text += decimalSeparator;
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text += digits;
     }
     return text;
 }
