@@ -1,8 +1,9 @@
 // libFuzzer target: the INI reader on arbitrary text, and the whole setup
 // description read from that text (the profile backend is swapped for one
 // over the fuzz bytes, so no file is written).
+#include "formats/IniText.h"
 #include "platform/ProfileBackend.h"
-#include "platform/posix/IniFile.h"
+#include "setup_description/DecimalText.h"
 #include "setup_description/SetupInformation.h"
 
 #include <cstdlib>
@@ -70,7 +71,7 @@ void CheckFields(const std::string& line)
 
 void CheckReader(std::string_view text)
 {
-    platform::IniText ini(text);
+    IniText ini(text);
     static const char* const kSections[] = {"GENERAL", "files", "ICONS", "Directories", "REGISTRY", "", " GENERAL "};
     for (const char* section : kSections) {
         for (const std::string& name : ini.KeyNames(section)) {

@@ -1,12 +1,12 @@
 // libFuzzer target: the PE version reader on arbitrary images and on
 // arbitrary VS_VERSIONINFO trees.
-#include "platform/posix/PeVersion.h"
+#include "formats/PeVersion.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
-    using namespace tarvex::platform;
+    using namespace tarvex;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     static const char* const kPaths[] = {"\\StringFileInfo\\040904E4\\FileVersion", "\\StringFileInfo\\040904E4",
                                          "\\", "\\VarFileInfo\\Translation"};

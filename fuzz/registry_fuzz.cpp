@@ -2,16 +2,16 @@
 // must come back unchanged through the store's own writer and reader, since
 // each run reads the store that an earlier one saved; every key and value
 // must be found through the index whatever the case asked in.
-#include "platform/Ascii.h"
-#include "platform/Exception.h"
-#include "platform/posix/RegistryStore.h"
+#include "base/Ascii.h"
+#include "base/Exception.h"
+#include "formats/RegistryStore.h"
 
 #include <cstdlib>
 #include <string>
 
 namespace {
 
-using tarvex::platform::RegistryStore;
+using tarvex::RegistryStore;
 
 void Require(bool condition)
 {
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             Require(found != nullptr && found->isString == value.isString);
             Require(value.isString ? found->data == value.data : found->raw == value.raw);
             std::string decoded;
-            if (!value.isString) tarvex::platform::DecodeHexString(value.raw, decoded);
+            if (!value.isString) tarvex::DecodeHexString(value.raw, decoded);
         }
     }
 

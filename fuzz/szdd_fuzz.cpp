@@ -1,7 +1,7 @@
 // libFuzzer target: the SZDD expander on arbitrary bytes, read in uneven
 // pieces. It must return the declared length or throw SzddError.
-#include "platform/SzddFormat.h"
-#include "platform/posix/Szdd.h"
+#include "formats/SzddExpander.h"
+#include "formats/SzddFormat.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,7 +9,7 @@
 
 namespace {
 
-class FuzzSource : public tarvex::platform::ByteSource {
+class FuzzSource : public tarvex::ByteSource {
 public:
     FuzzSource(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
     std::size_t Read(unsigned char* buffer, std::size_t want) override
@@ -28,7 +28,7 @@ private:
     std::size_t pos_ = 0;
 };
 
-class CountingSink : public tarvex::platform::ByteSink {
+class CountingSink : public tarvex::ByteSink {
 public:
     void Write(const unsigned char* data, std::size_t size) override
     {
@@ -43,7 +43,7 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
-    using namespace tarvex::platform;
+    using namespace tarvex;
     // Keep declared lengths small enough to expand quickly.
     SzddHeader header = ParseSzddHeader(data, size);
     if (header.kind == SzddKind::Compressed && header.length > (1u << 22)) return 0;

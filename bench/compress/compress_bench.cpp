@@ -4,7 +4,7 @@
 // ours in this process, mscompress as its own process.
 // usage: compress_bench WORKDIR FILE...   (files ending .txt count as text)
 #include "authoring/FileBytes.h"
-#include "authoring/SzddCompressor.h"
+#include "formats/SzddCompressor.h"
 #include "platform/LzExpand.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "authoring/FileBytes.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "authoring/IniLineLocator.h"
 
-#include "platform/Ascii.h"
+#include "base/Ascii.h"
 
 namespace tarvex {
 

@@ -2,17 +2,20 @@
 
 #include "authoring/FileBytes.h"
 #include "authoring/IniLineLocator.h"
+#include "base/Ascii.h"
+#include "base/Text.h"
 #include "engine/CopyFile.h"
 #include "engine/Installation.h"
+#include "engine/RegistryWriter.h"
+#include "formats/SzddFormat.h"
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
-#include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
-#include "platform/Ascii.h"
 #include "platform/LzExpand.h"
 #include "platform/Profile.h"
 #include "platform/ShellLink.h"
-#include "platform/SzddFormat.h"
+#include "formats/SzddFormat.h"
+#include "setup_description/DecimalText.h"
 #include "setup_description/Route.h"
 #include "setup_description/SetupInformation.h"
 
@@ -172,7 +175,7 @@ ListReading ReadListEntries(const platform::ProfileFile& ini, const IniLineLocat
 // declares: the expansion reads until the data runs out.
 std::uint64_t SzddDataLength(std::istream& in)
 {
-    in.seekg(static_cast<std::streamoff>(platform::kSzddHeaderSize));
+    in.seekg(static_cast<std::streamoff>(kSzddHeaderSize));
     std::uint64_t length = 0;
     std::vector<char> buffer(1 << 16);
     int flags = 0, bitsLeft = 0;
@@ -654,10 +657,10 @@ private:
         }
         if (auto cached = sizes_.find(*path); cached != sizes_.end()) return cached->second;
         std::optional<long double> size;
-        unsigned char header[platform::kSzddHeaderSize] = {};
+        unsigned char header[kSzddHeaderSize] = {};
         std::ifstream in(*path, std::ios::binary);
         in.read(reinterpret_cast<char*>(header), sizeof header);
-        if (platform::ParseSzddHeader(header, static_cast<std::size_t>(in.gcount())).kind == platform::SzddKind::Plain) {
+        if (ParseSzddHeader(header, static_cast<std::size_t>(in.gcount())).kind == SzddKind::Plain) {
             std::error_code ec;
             size = static_cast<long double>(fs::file_size(*path, ec));
         } else {

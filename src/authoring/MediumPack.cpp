@@ -2,9 +2,10 @@
 
 #include "authoring/FileBytes.h"
 #include "authoring/MediumCheck.h"
-#include "authoring/SzddCompressor.h"
-#include "platform/Ascii.h"
-#include "platform/Exception.h"
+#include "base/Ascii.h"
+#include "base/Exception.h"
+#include "authoring/SzddFile.h"
+#include "formats/SzddCompressor.h"
 
 #include <algorithm>
 #include <cctype>

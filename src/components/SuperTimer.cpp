@@ -259,12 +259,6 @@ std::uint32_t TSuperTimer::NextTickAt() const
     return nextTickAt_;
 }
 
-std::int32_t TSuperTimer::BaseTime() const
-{
-    std::lock_guard lock(mutex_);
-    return baseTime_;
-}
-
 std::uint32_t TSuperTimer::BaseClock() const
 {
     std::lock_guard lock(mutex_);

@@ -115,7 +115,6 @@ public:
     std::int32_t Ticks() const;
 
     std::uint32_t NextTickAt() const;
-    std::int32_t BaseTime() const;
     std::uint32_t BaseClock() const;
 
     TTimerThread& Thread() { return *thread_; }

@@ -1,6 +1,6 @@
 #include "components/UrlLabel.h"
 
-#include "paths/PathText.h"
+#include "base/Text.h"
 #include "platform/Clipboard.h"
 #include "platform/Shell.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The copy unit: copies a file, expanding it when it is LZ-compressed.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <cstddef>
 #include <string>

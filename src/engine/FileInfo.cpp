@@ -1,6 +1,6 @@
 #include "engine/FileInfo.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/System.h"
 #include "platform/VersionResource.h"
 

@@ -1,12 +1,12 @@
 #include "engine/Installation.h"
 
+#include "base/Ascii.h"
 #include "engine/CopyFile.h"
 #include "engine/FileInfo.h"
+#include "engine/RegistryWriter.h"
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
-#include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
-#include "platform/Ascii.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/ShellLink.h"
@@ -215,14 +215,6 @@ void TInstallation::SaveUninstallLog()
     if (!platform::FileExists(LogFileName)) throw EInstallError("Unable create uninstall log: " + LogFileName);
 }
 
-std::string ChangeFileExt(const std::string& path, const std::string& extension)
-{
-    std::size_t cut = path.find_last_of(".\\:");
-    if (cut != std::string::npos && path[cut] == '.') return path.substr(0, cut) + extension;
-    return path + extension;
-}
-
-
 void SetUpChoices(TInstallation& installation)
 {
     const TSetupInformation& info = installation.SetupInfo;
@@ -238,16 +230,5 @@ bool TitleNamesOwnKey(const std::string& title)
 {
     return title.find_first_not_of("\\ ") != std::string::npos;
 }
-
-std::string AbbreviatePath(const std::string& path)
-{
-    std::vector<std::size_t> slashes;
-    for (std::size_t i = 0; i < path.size(); ++i)
-        if (path[i] == '\\') slashes.push_back(i);
-    const std::size_t n = slashes.size();
-    if (n <= 3) return path;
-    return path.substr(0, slashes[1] + 1) + "..." + path.substr(slashes[n - 2]);
-}
-
 
 } // namespace tarvex

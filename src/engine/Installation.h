@@ -1,8 +1,8 @@
 #pragma once
 // The install engine: one installation in five fixed phases, recorded for
 // the uninstaller.
-#include "engine/InstallOption.h"
-#include "platform/Exception.h"
+#include "base/Exception.h"
+#include "setup_description/InstallOption.h"
 #include "setup_description/SetupInformation.h"
 
 #include <functional>
@@ -80,14 +80,5 @@ void SetUpChoices(TInstallation& installation);
 // product's values on the shared Uninstall key itself, which the
 // uninstaller then removes; Install refuses it before it writes anything.
 bool TitleNamesOwnKey(const std::string& title);
-
-// Shortens a path with more than three backslashes to its first two
-// components, "...", and its last two.
-std::string AbbreviatePath(const std::string& path);
-
-// The path with its extension (from the last dot after the last backslash
-// or colon) replaced; appended when there is none.
-std::string ChangeFileExt(const std::string& path, const std::string& extension);
-
 
 } // namespace tarvex

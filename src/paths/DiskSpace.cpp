@@ -1,6 +1,7 @@
 #include "paths/DiskSpace.h"
 
 #include "paths/SystemFolders.h"
+#include "platform/Shell.h"
 #include "platform/System.h"
 #include "setup_description/DecimalText.h"
 

@@ -48,12 +48,23 @@ bool LeavesFolder(std::string_view relative)
 
 std::string ExeDirectory() { return ExtractFilePath(platform::ExePath()); }
 
-std::string Trim(std::string_view text)
+std::string ChangeFileExt(const std::string& path, const std::string& extension)
 {
-    std::size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-    return std::string(text.substr(b, e - b));
+    std::size_t cut = path.find_last_of(".\\:");
+    if (cut != std::string::npos && path[cut] == '.') return path.substr(0, cut) + extension;
+    return path + extension;
+}
+
+std::string AbbreviatePath(const std::string& path)
+{
+    // Up to the second backslash, and from the last but one.
+    std::size_t count = 0, head = 0, tail = path.size();
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] == '\\' && ++count == 2) head = i;
+    if (count <= 3) return path;
+    for (count = 0; count < 2;)
+        if (path[--tail] == '\\') ++count;
+    return path.substr(0, head + 1) + "..." + path.substr(tail);
 }
 
 namespace {

@@ -23,8 +23,13 @@ bool LeavesFolder(std::string_view relative);
 // The directory of the running setup program, ending with a backslash.
 std::string ExeDirectory();
 
-// Leading and trailing blanks and control characters removed.
-std::string Trim(std::string_view text);
+// The path with its extension (from the last dot after the last backslash
+// or colon) replaced; appended when there is none.
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+
+// Shortens a path with more than three backslashes to its first two
+// components, "...", and its last two.
+std::string AbbreviatePath(const std::string& path);
 
 // The first component of path that Windows cannot hold as a file or folder
 // name: a device name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in

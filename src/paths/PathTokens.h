@@ -1,7 +1,7 @@
 #pragma once
 // Path tokens: %PROGRAMFILES, %STARTMENU, %APPPATH and the like stand for
 // folders of the target machine or for the user's choices.
-#include "engine/InstallOption.h"
+#include "setup_description/InstallOption.h"
 
 #include <cstdint>
 #include <span>

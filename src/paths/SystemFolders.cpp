@@ -1,6 +1,6 @@
 #include "paths/SystemFolders.h"
 
-#include "paths/PathText.h"
+#include "base/Text.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 
@@ -45,10 +45,6 @@ std::string GetRegistryFolder(std::uint8_t index)
 }
 
 std::string GetTempDir() { return GetWindowsDir() + kTempFolder; }
-
-double GetFreeSpace(const std::string& rootDirectory) { return platform::DiskFreeBytes(rootDirectory); }
-
-void RunProgram(const std::string& commandLine, int showCommand) { platform::StartProgram(commandLine, showCommand); }
 
 RegistryValuePath SplitRegistryValuePath(std::string_view path)
 {

@@ -5,12 +5,6 @@
 #include <string>
 #include <string_view>
 
-// <windows.h> keeps a 16-bit leftover macro of this name that always gives
-// 1 MiB; where both are seen, ours is meant.
-#ifdef GetFreeSpace
-#undef GetFreeSpace
-#endif
-
 namespace tarvex {
 
 struct SpecialFolderRow {
@@ -45,9 +39,6 @@ inline constexpr std::uint8_t kRegistryFolderEnd = 2;
 // What a row past the table stands as.
 inline constexpr char kRegistryFolderError[] = "error";
 
-// The show command the wizard starts the installed program with.
-inline constexpr int kShowNormal = 1; // SW_SHOWNORMAL
-
 // The Windows directory with one backslash appended (C:\WINDOWS\).
 std::string GetWindowsDir();
 
@@ -62,13 +53,6 @@ std::string GetRegistryFolder(std::uint8_t index);
 
 // GetWindowsDir followed by "temp"; not created here.
 std::string GetTempDir();
-
-// Free bytes on the drive with this root directory (C:\), or -1.
-double GetFreeSpace(const std::string& rootDirectory);
-
-// Starts the program and returns at once; a failure to start is ignored.
-// A command line of any length is passed whole.
-void RunProgram(const std::string& commandLine, int showCommand);
 
 // A registry path split at its last backslash or colon into the key path and
 // the value name (at most 255 characters). Without a separator the key path

@@ -1,6 +1,6 @@
 #pragma once
 // Files and directories as the install engine needs them.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/FileTimes.h"
 
 #include <string>
@@ -8,6 +8,9 @@
 namespace tarvex::platform {
 
 extern const char kCannotCreate[]; // "Cannot create file "
+
+// The runtime's text for an I/O error by system error code.
+std::string IoErrorText(unsigned systemCode);
 
 // The runtime's I/O error: the message follows the system error code
 // (2 "File not found", 5 "File access denied", ..., "I/O error %d").

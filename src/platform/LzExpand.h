@@ -1,7 +1,7 @@
 #pragma once
 // LZ expansion: writes a file compressed in the SZDD format out expanded,
 // and any other file out unchanged.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <cstdint>
 #include <string>

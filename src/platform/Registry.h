@@ -1,7 +1,7 @@
 #pragma once
 // The registry wrapper: string values below the three writable roots.
 // Key paths may start with a backslash, which anchors them at the root.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <cstdint>
 #include <optional>

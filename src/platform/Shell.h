@@ -26,3 +26,26 @@ void StartProgram(const std::string& commandLine, int showCommand);
 void OpenDocument(const std::string& target);
 
 } // namespace tarvex::platform
+
+// <windows.h> keeps a 16-bit leftover macro of this name that always gives
+// 1 MiB; where both are seen, ours is meant.
+#ifdef GetFreeSpace
+#undef GetFreeSpace
+#endif
+
+namespace tarvex {
+
+// The show command the wizard starts the installed program with.
+inline constexpr int kShowNormal = 1; // SW_SHOWNORMAL
+
+// Free bytes on the drive with this root directory (C:\), or -1.
+inline double GetFreeSpace(const std::string& rootDirectory) { return platform::DiskFreeBytes(rootDirectory); }
+
+// Starts the program and returns at once; a failure to start is ignored.
+// A command line of any length is passed whole.
+inline void RunProgram(const std::string& commandLine, int showCommand)
+{
+    platform::StartProgram(commandLine, showCommand);
+}
+
+} // namespace tarvex

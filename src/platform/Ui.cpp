@@ -2,7 +2,7 @@
 // font and colour, tab order, accelerators, the notebook's one page.
 #include "platform/Ui.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/UiBackend.h"
 
 #include <algorithm>
@@ -507,8 +507,6 @@ void ProgressBar::SetPosition(int position)
     position_ = std::clamp(position, min_, std::max(min_, max_));
     backend::Sync(*this, backend::Aspect::Progress);
 }
-
-void ProgressBar::StepIt() { SetPosition(position_ + step_); }
 
 RichMemo::RichMemo(Container* parent, const Bounds& bounds) : Control(parent, Kind::RichMemo, bounds) { Realize(); }
 

@@ -160,7 +160,6 @@ protected:
     Control(Container* parent, Kind kind, const Bounds& bounds, const std::string& text = {});
     // The backend's window, made once the derived part is set up.
     void Realize();
-    virtual void Changed() {}
 
 private:
     friend class Container;
@@ -397,18 +396,13 @@ public:
     int Min() const { return min_; }
     int Max() const { return max_; }
     int Position() const { return position_; }
-    int Step() const { return step_; }
     void SetMax(int max);
-    void SetStep(int step) { step_ = step; }
-    // Advances by Step, never beyond Max.
-    void StepIt();
     void SetPosition(int position);
 
 private:
     int min_ = 0;
     int max_ = 100;
     int position_ = 0;
-    int step_ = 1;
 };
 
 // A text file's bytes as a RichMemo loads them; throws

@@ -1,8 +1,11 @@
 #include "setup_description/DecimalText.h"
 
+#include "base/Exception.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <cstdlib>
 #include <limits>
@@ -11,6 +14,8 @@
 namespace tarvex {
 
 namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 using Limits = std::numeric_limits<long double>;
 // Both builds run on x86, whose long double is the 80-bit extended format;
@@ -332,6 +337,55 @@ SignificantDigits RoundToSignificant(double value, int count)
     return result;
 }
 
+long double StrToFloat(const std::string& text, char decimalSeparator)
+{
+    const auto fail = [&]() -> long double { throw Exception("'" + text + "' is not a valid floating point value"); };
+    std::string_view s = text;
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    // Accept [sign] digits [sep digits] [e [sign] digits], with at least one digit.
+    std::string plain;
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) plain += s[i++];
+    std::size_t digits = 0;
+    while (i < s.size() && IsDigit(s[i])) { plain += s[i++]; ++digits; }
+    if (i < s.size() && s[i] == decimalSeparator) {
+        plain += '.';
+        ++i;
+        while (i < s.size() && IsDigit(s[i])) { plain += s[i++]; ++digits; }
+    }
+    if (digits == 0) return fail();
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        plain += 'e';
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) plain += s[i++];
+        std::size_t expDigits = 0;
+        while (i < s.size() && IsDigit(s[i])) { plain += s[i++]; ++expDigits; }
+        if (expDigits == 0) return fail();
+    }
+    if (i != s.size()) return fail();
+    const std::optional<long double> value = ParseDecimal(plain);
+    if (!value) return fail();
+    return *value;
+}
+
+std::int32_t StrToInt(const std::string& text)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) throw Exception("'" + text + "' is not a valid integer value");
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (!IsDigit(text[i])) throw Exception("'" + text + "' is not a valid integer value");
+        value = value * 10 + (text[i] - '0');
+        if (value > 2147483648LL) throw Exception("'" + text + "' is not a valid integer value");
+    }
+    if (negative) value = -value;
+    if (value > 2147483647LL) throw Exception("'" + text + "' is not a valid integer value");
+    return static_cast<std::int32_t>(value);
+}
+
 std::string FloatToStr(long double value, char decimalSeparator)
 {
     constexpr int kPrecision = 15;
@@ -344,23 +398,33 @@ std::string FloatToStr(long double value, char decimalSeparator)
     const int exponent = rounded.exponent;
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
+    // Appended piece by piece: concatenated temporaries cost setup.exe the
+    // string's insert code.
     std::string text = value < 0 ? "-" : "";
     if (exponent >= kPrecision || exponent < -5) {
         text += digits[0];
-        if (digits.size() > 1) text += decimalSeparator + digits.substr(1);
+        if (digits.size() > 1) {
+            text += decimalSeparator;
+            text.append(digits, 1);
+        }
         text += 'E';
         if (exponent < 0) text += '-';
         text += std::to_string(std::abs(exponent));
     } else if (exponent >= 0) {
         auto whole = static_cast<std::size_t>(exponent) + 1;
         if (digits.size() <= whole) {
-            text += digits + std::string(whole - digits.size(), '0');
+            text += digits;
+            text.append(whole - digits.size(), '0');
         } else {
-            text += digits.substr(0, whole) + decimalSeparator + digits.substr(whole);
+            text.append(digits, 0, whole);
+            text += decimalSeparator;
+            text.append(digits, whole);
         }
     } else {
-        text += std::string("0") + decimalSeparator + std::string(static_cast<std::size_t>(-exponent - 1), '0') +
-                digits;
+        text += '0';
+        text += decimalSeparator;
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text += digits;
     }
     return text;
 }

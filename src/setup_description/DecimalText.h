@@ -1,7 +1,9 @@
 #pragma once
-// Exact conversions between decimal text and binary floating point, in
-// integer arithmetic. setup.exe cannot afford the C library's strtold and
-// printf float code (about 40 KiB together); these round exactly as they do.
+// Numbers as text: the framework's conversions, over exact ones between
+// decimal text and binary floating point in integer arithmetic. setup.exe
+// cannot afford the C library's strtold and printf float code (about 40 KiB
+// together); these round exactly as they do.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +25,13 @@ struct SignificantDigits {
 // magnitude, rounded ties to even on its exact value, as printf's "%.*e"
 // gives them.
 SignificantDigits RoundToSignificant(double value, int count);
+
+// Text to number as the framework converts it, with the given decimal
+// separator; throws "'text' is not a valid floating point value".
+long double StrToFloat(const std::string& text, char decimalSeparator);
+
+// Text to a 32-bit integer; throws on anything else.
+std::int32_t StrToInt(const std::string& text);
 
 // A number in the general form: up to 15 significant digits, no thousands
 // separators, whole numbers without decimals or exponent up to 15 digits.

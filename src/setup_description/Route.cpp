@@ -1,6 +1,6 @@
 #include "setup_description/Route.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "setup_description/SetupInformation.h"
 
-#include "paths/PathText.h"
-#include "platform/Ascii.h"
+#include "base/Ascii.h"
+#include "base/Text.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
 #include "setup_description/DecimalText.h"
@@ -35,8 +35,6 @@ const std::pair<const char*, std::string TSetupInformation::*> kGeneralTexts[] =
     {"Run Description", &TSetupInformation::RunDescription},
 };
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Runs one list section's reading; any failure becomes the section's message.
 template <typename Fn>
 void ReadListSection(const char* failure, Fn&& fn)
@@ -59,55 +57,6 @@ std::string NextField(std::string& rest)
     std::string field = rest.substr(0, comma);
     rest = Trim(std::string_view(rest).substr(comma + 1));
     return field;
-}
-
-long double StrToFloat(const std::string& text, char decimalSeparator)
-{
-    const auto fail = [&]() -> long double { throw Exception("'" + text + "' is not a valid floating point value"); };
-    std::string_view s = text;
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    // Accept [sign] digits [sep digits] [e [sign] digits], with at least one digit.
-    std::string plain;
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) plain += s[i++];
-    std::size_t digits = 0;
-    while (i < s.size() && IsDigit(s[i])) { plain += s[i++]; ++digits; }
-    if (i < s.size() && s[i] == decimalSeparator) {
-        plain += '.';
-        ++i;
-        while (i < s.size() && IsDigit(s[i])) { plain += s[i++]; ++digits; }
-    }
-    if (digits == 0) return fail();
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        plain += 'e';
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) plain += s[i++];
-        std::size_t expDigits = 0;
-        while (i < s.size() && IsDigit(s[i])) { plain += s[i++]; ++expDigits; }
-        if (expDigits == 0) return fail();
-    }
-    if (i != s.size()) return fail();
-    const std::optional<long double> value = ParseDecimal(plain);
-    if (!value) return fail();
-    return *value;
-}
-
-std::int32_t StrToInt(const std::string& text)
-{
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i == text.size()) throw Exception("'" + text + "' is not a valid integer value");
-    long long value = 0;
-    for (; i < text.size(); ++i) {
-        if (!IsDigit(text[i])) throw Exception("'" + text + "' is not a valid integer value");
-        value = value * 10 + (text[i] - '0');
-        if (value > 2147483648LL) throw Exception("'" + text + "' is not a valid integer value");
-    }
-    if (negative) value = -value;
-    if (value > 2147483647LL) throw Exception("'" + text + "' is not a valid integer value");
-    return static_cast<std::int32_t>(value);
 }
 
 std::vector<std::string> ReadNumberedSection(const platform::ProfileFile& ini, const std::string& section)

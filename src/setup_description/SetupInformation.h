@@ -1,6 +1,6 @@
 #pragma once
 // The setup description: Setup.INI read once into memory.
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <cstdint>
 #include <string>
@@ -77,14 +77,7 @@ std::string NextField(std::string& rest);
 // non-empty entries.
 std::vector<std::string> ReadNumberedSection(const platform::ProfileFile& ini, const std::string& section);
 
-// Text to number as the framework converts it, with the given decimal
-// separator; throws "'text' is not a valid floating point value".
-long double StrToFloat(const std::string& text, char decimalSeparator);
-
 // The GENERAL keys that read as missing: absent, "ERROR", or a TotalSize of -1.
 std::vector<std::string> MissingGeneralKeys(const std::string& iniPath);
-
-// Text to a 32-bit integer; throws on anything else.
-std::int32_t StrToInt(const std::string& text);
 
 } // namespace tarvex

@@ -1,7 +1,7 @@
 // The about box: its layout, the start and stop of the bouncing logo, and
 // the step-and-turn rule of each tick.
 #include "platform/MainThread.h"
-#include "wizard/About_Form.h"
+#include "wizard/AboutForm.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,8 @@
-// Decimal text to long double and double to significant digits, against the
-// C library's strtold and snprintf (what StrToFloat and FloatToStr used
-// before) in the same build.
+// Numbers as text: the framework's conversions, and decimal text to long
+// double and double to significant digits against the C library's strtold
+// and snprintf (what StrToFloat and FloatToStr used before) in the same build.
+#include "base/Exception.h"
 #include "setup_description/DecimalText.h"
-#include "setup_description/SetupInformation.h"
-#include "wizard/Setup_Main.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +148,34 @@ TEST(ParseDecimalTest, HalfwayCasesRoundToEven)
     ExpectMidpointRounding(0, -16382 - 64);
 }
 
+TEST(StrToFloatTest, PlainDecimalsAndRejects)
+{
+    EXPECT_EQ(12.5L, StrToFloat("12.5", '.'));
+    EXPECT_EQ(12.5L, StrToFloat("12,5", ','));
+    EXPECT_EQ(-1.0L, StrToFloat("-1", '.'));
+    EXPECT_EQ(7.0L, StrToFloat("+7", '.'));
+    EXPECT_EQ(0.5L, StrToFloat(".5", '.'));
+    EXPECT_EQ(5.0L, StrToFloat("5.", '.'));
+    for (const char* bad : {"", " ", "1,5", "12 MB", "1e", "e5", ".", "--1", "0x10", "1e99999", "nan", "inf"}) {
+        SCOPED_TRACE(bad);
+        try {
+            StrToFloat(bad, '.');
+            ADD_FAILURE() << "accepted";
+        } catch (const Exception& e) {
+            EXPECT_EQ(std::string("'") + bad + "' is not a valid floating point value", e.what());
+        }
+    }
+}
+
+TEST(StrToIntTest, Range)
+{
+    EXPECT_EQ(2147483647, StrToInt("2147483647"));
+    EXPECT_EQ(-2147483647 - 1, StrToInt("-2147483648"));
+    EXPECT_EQ(5, StrToInt("+5"));
+    for (const char* bad : {"", "-", "2147483648", "-2147483649", "1 2", "x", "99999999999999999999"})
+        EXPECT_THROW(StrToInt(bad), Exception) << bad;
+}
+
 TEST(StrToFloatTest, BlanksSeparatorsAndJunk)
 {
     EXPECT_EQ(1500000.0L, StrToFloat("   1500000   ", '.'));
@@ -227,6 +254,21 @@ TEST(FloatToStrTest, AgreesWithPrintfRounding)
             ASSERT_EQ(ReferenceFloatToStr(-v, separator), FloatToStr(-v, separator)) << static_cast<double>(v);
         }
     }
+}
+
+TEST(FloatToStrTest, GeneralFormWithFifteenDigits)
+{
+    EXPECT_EQ("0", FloatToStr(0, '.'));
+    EXPECT_EQ("900", FloatToStr(900, '.'));
+    EXPECT_EQ("2000000", FloatToStr(2000000, '.'));
+    EXPECT_EQ("999999999999999", FloatToStr(999999999999999.0L, '.'));
+    EXPECT_EQ("1E15", FloatToStr(1e15L, '.'));
+    EXPECT_EQ("1.23456789012346E18", FloatToStr(1234567890123456789.0L, '.'));
+    EXPECT_EQ("0,5", FloatToStr(0.5L, ','));
+    EXPECT_EQ("-2.25", FloatToStr(-2.25L, '.'));
+    EXPECT_EQ("0.333333333333333", FloatToStr(1.0L / 3, '.'));
+    EXPECT_EQ("0.00001", FloatToStr(0.00001L, '.'));
+    EXPECT_EQ("1.5E-7", FloatToStr(1.5e-7L, '.'));
 }
 
 TEST(FloatToStrTest, RoundingCarriesIntoTheNextDecade)

@@ -3,8 +3,8 @@
 #include "common/GeneratedData.h"
 #include "TestSupport.h"
 
+#include "base/Exception.h"
 #include "engine/FileInfo.h"
-#include "platform/Exception.h"
 #include "platform/System.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The gradient side bar's colour table and band rectangles.
-#include "components/DpGrdBck.h"
+#include "components/GradientBack.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "common/GeneratedData.h"
 #include "TestSupport.h"
 
+#include "platform/Files.h"
 #include "platform/LzExpand.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // inside a window procedure, so the exception must come back out of our
 // own frames, not through DispatchMessage.
 #include "components/SuperTimer.h"
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/MainThread.h"
 #include "platform/Thread.h"
 

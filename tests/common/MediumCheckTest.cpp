@@ -4,7 +4,7 @@
 
 #include "authoring/IniLineLocator.h"
 #include "authoring/MediumCheck.h"
-#include "authoring/SzddCompressor.h"
+#include "formats/SzddCompressor.h"
 #include "paths/PathText.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "platform/Files.h"
-#include "wizard/ovr_form.h"
+#include "wizard/OverwriteForm.h"
 
 #include <gtest/gtest.h>
 

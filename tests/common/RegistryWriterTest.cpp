@@ -2,7 +2,7 @@
 // registry under Windows, the machine root's store natively.
 #include "common/MachineSandbox.h"
 
-#include "paths/RegistryWriter.h"
+#include "engine/RegistryWriter.h"
 
 using namespace tarvex;
 using platform::ReadRegistryString;

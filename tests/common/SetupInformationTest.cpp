@@ -132,34 +132,6 @@ TEST(SetupInformationGeneral, TotalSizeConversion)
     EXPECT_EQ(2500.0L, l.Read().TotalSize);
 }
 
-TEST(StrToFloatTest, PlainDecimalsAndRejects)
-{
-    EXPECT_EQ(12.5L, StrToFloat("12.5", '.'));
-    EXPECT_EQ(12.5L, StrToFloat("12,5", ','));
-    EXPECT_EQ(-1.0L, StrToFloat("-1", '.'));
-    EXPECT_EQ(7.0L, StrToFloat("+7", '.'));
-    EXPECT_EQ(0.5L, StrToFloat(".5", '.'));
-    EXPECT_EQ(5.0L, StrToFloat("5.", '.'));
-    for (const char* bad : {"", " ", "1,5", "12 MB", "1e", "e5", ".", "--1", "0x10", "1e99999", "nan", "inf"}) {
-        SCOPED_TRACE(bad);
-        try {
-            StrToFloat(bad, '.');
-            ADD_FAILURE() << "accepted";
-        } catch (const Exception& e) {
-            EXPECT_EQ(std::string("'") + bad + "' is not a valid floating point value", e.what());
-        }
-    }
-}
-
-TEST(StrToIntTest, Range)
-{
-    EXPECT_EQ(2147483647, StrToInt("2147483647"));
-    EXPECT_EQ(-2147483647 - 1, StrToInt("-2147483648"));
-    EXPECT_EQ(5, StrToInt("+5"));
-    for (const char* bad : {"", "-", "2147483648", "-2147483649", "1 2", "x", "99999999999999999999"})
-        EXPECT_THROW(StrToInt(bad), Exception) << bad;
-}
-
 TEST(NextFieldTest, SplitsAtCommasWithoutTrimmingTheField)
 {
     std::string rest = "a.ex_ ,a.exe,  1 ,%APPPATH,Y,extra";

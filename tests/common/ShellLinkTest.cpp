@@ -3,8 +3,8 @@
 #include "LnkFile.h"
 #include "TestSupport.h"
 
+#include "base/Exception.h"
 #include "platform/ComApartment.h"
-#include "platform/Exception.h"
 #include "platform/ShellLink.h"
 
 #include <filesystem>

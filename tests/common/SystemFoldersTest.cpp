@@ -3,6 +3,7 @@
 #include "common/MachineSandbox.h"
 
 #include "paths/SystemFolders.h"
+#include "platform/Shell.h"
 
 #include <set>
 

@@ -4,7 +4,7 @@
 #include "TestSupport.h"
 
 #include "authoring/FileBytes.h"
-#include "authoring/SzddCompressor.h"
+#include "formats/SzddCompressor.h"
 #include "platform/LzExpand.h"
 
 #include <gtest/gtest.h>

@@ -2,10 +2,12 @@
 // double-clicks, the context menu, and the wizard's about button.
 #include "TestSupport.h"
 
+#include "platform/Clipboard.h"
 #include "platform/MainThread.h"
-#include "platform/posix/HeadlessUi.h"
-#include "wizard/About_Form.h"
-#include "wizard/Setup_Main.h"
+#include "platform/posix/SimulatedShell.h"
+#include "testing/HeadlessUi.h"
+#include "wizard/AboutForm.h"
+#include "wizard/SetupForm.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +24,10 @@ protected:
     void SetUp() override
     {
         HeadlessUi::Instance().Reset();
+        platform::OpenedDocuments().clear();
         label.OnClick = [this] { clickColors.push_back(label.Font().color); };
     }
-    const std::vector<std::string>& Opened() { return HeadlessUi::Instance().opened; }
+    const std::vector<std::string>& Opened() { return platform::OpenedDocuments(); }
 
     platform::Form form{200, 100};
     TUrlLabel label{&form, {10, 10, 0, 0}, "Tarvex home"};
@@ -73,13 +76,12 @@ TEST_F(UrlLabelUse, ReleasingElsewhereRestoresTheColourWithoutOpening)
 TEST_F(UrlLabelUse, CopyPutsTheCaptionOnTheClipboardAndOtherButtonsLeaveTheColour)
 {
     label.URL = "mailto:setup@tarvex.org";
-    auto& ui = HeadlessUi::Instance();
-    ui.clipboard = "before";
+    ASSERT_TRUE(platform::SetClipboardText("before"));
     ASSERT_TRUE(RightClick(label));
-    EXPECT_EQ("before", ui.clipboard) << "dismissed";
+    EXPECT_EQ("before", platform::ClipboardText()) << "dismissed";
     ASSERT_TRUE(RightClick(label, "Copy"));
-    EXPECT_EQ("Tarvex home", ui.clipboard);
-    EXPECT_EQ((std::vector<std::vector<std::string>>{{"Copy"}, {"Copy"}}), ui.popups);
+    EXPECT_EQ("Tarvex home", platform::ClipboardText());
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"Copy"}, {"Copy"}}), HeadlessUi::Instance().popups);
     EXPECT_EQ(platform::clBlue, label.Font().color);
     EXPECT_TRUE(Opened().empty());
 }

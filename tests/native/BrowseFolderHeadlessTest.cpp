@@ -5,7 +5,7 @@
 #include "components/BrowseFolder.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
-#include "platform/posix/HeadlessFolderDialog.h"
+#include "testing/HeadlessFolderDialog.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 // What the rotated label and the gradient background paint, recorded.
-#include "components/DpGrdBck.h"
+#include "components/GradientBack.h"
 #include "components/RotateLabel.h"
-#include "platform/posix/RecordingCanvas.h"
+#include "testing/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
 

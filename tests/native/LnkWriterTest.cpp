@@ -2,11 +2,11 @@
 // target ID list, targets without a drive, and how texts are encoded.
 #include "common/LnkFile.h"
 
-#include "platform/posix/LnkWriter.h"
+#include "formats/LnkWriter.h"
 
 #include <gtest/gtest.h>
 
-using tarvex::platform::LnkBytes;
+using tarvex::LnkBytes;
 using tarvex::test::ParseLnk;
 
 namespace {

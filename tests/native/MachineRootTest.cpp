@@ -2,10 +2,11 @@
 // the registry store behind the registry folders.
 #include "common/MachineSandbox.h"
 
+#include "engine/RegistryWriter.h"
 #include "paths/PathTokens.h"
-#include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/posix/PosixFile.h"
 
 #include <chrono>

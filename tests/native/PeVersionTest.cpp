@@ -1,7 +1,7 @@
 // Our PE version reader on damaged images and hand-made VS_VERSIONINFO trees.
 #include "common/GeneratedData.h"
 
-#include "platform/posix/PeVersion.h"
+#include "formats/PeVersion.h"
 #include "platform/posix/PosixFile.h"
 
 #include <gtest/gtest.h>

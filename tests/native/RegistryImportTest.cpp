@@ -1,9 +1,9 @@
 // Halves of tests/scripts/registry_import.sh, which imports a store written
 // here into a Wine prefix with regedit and exports it back. Run alone they
 // are skipped: they need the script's folders.
+#include "formats/RegistryStore.h"
+#include "engine/RegistryWriter.h"
 #include "platform/MachineRoot.h"
-#include "paths/RegistryWriter.h"
-#include "platform/posix/RegistryStore.h"
 #include "platform/posix/PosixFile.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include <cstdlib>
 
 using namespace tarvex;
-using platform::RegistryStore;
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The REGEDIT4 text of the registry store.
-#include "platform/Exception.h"
-#include "platform/posix/RegistryStore.h"
+#include "base/Exception.h"
+#include "formats/RegistryStore.h"
 
 #include <gtest/gtest.h>
 
-using tarvex::platform::QuoteRegistryString;
-using tarvex::platform::RegistryStore;
+using tarvex::QuoteRegistryString;
+using tarvex::RegistryStore;
 
 namespace {
 
@@ -72,8 +72,8 @@ TEST(RegistryStoreText, OtherTypesAreKeptAsWritten)
     EXPECT_EQ("hex:01,02,03", store.FindValue("HKEY_CURRENT_USER\\T", "H")->raw);
     EXPECT_EQ("spaced", store.FindValue("HKEY_CURRENT_USER\\T", "")->data);
     std::string decoded;
-    EXPECT_FALSE(tarvex::platform::DecodeHexString("hex:41", decoded));
-    EXPECT_TRUE(tarvex::platform::DecodeHexString("hex(2):41,42,00,43", decoded));
+    EXPECT_FALSE(tarvex::DecodeHexString("hex:41", decoded));
+    EXPECT_TRUE(tarvex::DecodeHexString("hex(2):41,42,00,43", decoded));
     EXPECT_EQ("AB", decoded);
 }
 

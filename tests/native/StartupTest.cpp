@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 
 #include "platform/MachineRoot.h"
-#include "platform/posix/HeadlessUi.h"
-#include "wizard/Setup_Main.h"
+#include "testing/HeadlessUi.h"
+#include "wizard/SetupForm.h"
 
 #include <gtest/gtest.h>
 

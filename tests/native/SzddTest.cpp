@@ -1,6 +1,6 @@
 // Our SZDD expander on memory: window edge cases, streaming through small
 // reads, and damaged input.
-#include "platform/posix/Szdd.h"
+#include "formats/SzddExpander.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include "paths/PathText.h"
 #include "platform/Files.h"
 #include "platform/MachineRoot.h"
-#include "platform/posix/HeadlessFolderDialog.h"
-#include "platform/posix/HeadlessUi.h"
 #include "platform/posix/PosixFile.h"
-#include "wizard/Setup_Main.h"
+#include "testing/HeadlessFolderDialog.h"
+#include "testing/HeadlessUi.h"
+#include "wizard/SetupForm.h"
 
 #include <gtest/gtest.h>
 
@@ -474,21 +474,6 @@ TEST_F(Wizard, KeyboardReachesTheControlsInTabOrder)
     EXPECT_EQ(&w->btnNext, form.FindAccelerator('n'));
     EXPECT_EQ(&w->btnExit, form.FindAccelerator('E'));
     EXPECT_EQ(nullptr, form.FindAccelerator('p')) << "a disabled button has no accelerator";
-}
-
-TEST(FloatToStr, GeneralFormWithFifteenDigits)
-{
-    EXPECT_EQ("0", FloatToStr(0, '.'));
-    EXPECT_EQ("900", FloatToStr(900, '.'));
-    EXPECT_EQ("2000000", FloatToStr(2000000, '.'));
-    EXPECT_EQ("999999999999999", FloatToStr(999999999999999.0L, '.'));
-    EXPECT_EQ("1E15", FloatToStr(1e15L, '.'));
-    EXPECT_EQ("1.23456789012346E18", FloatToStr(1234567890123456789.0L, '.'));
-    EXPECT_EQ("0,5", FloatToStr(0.5L, ','));
-    EXPECT_EQ("-2.25", FloatToStr(-2.25L, '.'));
-    EXPECT_EQ("0.333333333333333", FloatToStr(1.0L / 3, '.'));
-    EXPECT_EQ("0.00001", FloatToStr(0.00001L, '.'));
-    EXPECT_EQ("1.5E-7", FloatToStr(1.5e-7L, '.'));
 }
 
 } // namespace

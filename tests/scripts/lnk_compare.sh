@@ -20,19 +20,19 @@ helper=$src/tests/scripts/lnk_write.cpp
 flags=(-std=c++20 -Wall -Wextra -Werror -O1 -I"$src/src")
 win32_libs=(-lole32 -loleaut32 -luuid -lshell32 -lcomctl32 -lcomdlg32 -llz32 -lversion -ladvapi32 -lgdi32 -luser32 -lwinmm)
 
-if [ "$platform" = win32 ] && [ -f "$build/libtarvex_core.a" ]; then
-  win_sources=("$build/libtarvex_core.a")
+if [ "$platform" = win32 ] && [ -f "$build/libtarvex_runtime.a" ]; then
+  win_sources=("$build/libtarvex_runtime.a")
 else
   win_sources=("$src/src/platform/win32/ShellLink_win32.cpp" "$src/src/platform/win32/ComApartment_win32.cpp")
 fi
-if [ "$platform" = posix ] && [ -f "$build/libtarvex_core.a" ]; then
-  native=(g++ "${flags[@]}" "$helper" "$build/libtarvex_core.a")
+if [ "$platform" = posix ] && [ -f "$build/libtarvex_runtime.a" ]; then
+  native=(g++ "${flags[@]}" "$helper" "$build/libtarvex_runtime.a")
   # A sanitized core links only into a sanitized program.
   if grep -q '^TARVEX_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
     native+=(-fsanitize=address,undefined)
   fi
 else
-  native=(g++ "${flags[@]}" -DTARVEX_LNK_BYTES_ONLY "$helper" "$src/src/platform/posix/LnkWriter.cpp")
+  native=(g++ "${flags[@]}" -DTARVEX_LNK_BYTES_ONLY "$helper" "$src/src/formats/LnkWriter.cpp")
 fi
 "${native[@]}" -o "$tmp/lnk_write" || { echo "FAILED: building the native writer"; exit 1; }
 i686-w64-mingw32-g++-posix "${flags[@]}" "$helper" "${win_sources[@]}" -static "${win32_libs[@]}" -o "$tmp/lnk_write.exe" \

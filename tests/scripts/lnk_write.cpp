@@ -5,7 +5,7 @@
 #include "platform/ShellLink.h"
 
 #ifdef TARVEX_LNK_BYTES_ONLY
-#include "platform/posix/LnkWriter.h"
+#include "formats/LnkWriter.h"
 #else
 #include "platform/ComApartment.h"
 #endif
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
             const std::vector<std::string> f = Fields(line);
 #ifdef TARVEX_LNK_BYTES_ONLY
             std::ofstream(std::string(argv[2]) + "/" + f[0], std::ios::binary)
-                << tarvex::platform::LnkBytes({f[2], f[1], f[3], f[4]});
+                << tarvex::LnkBytes({f[2], f[1], f[3], f[4]});
 #else
             tarvex::platform::CreateShellLink(std::string(argv[2]) + "\\" + f[0], f[1], f[2], f[3], f[4]);
 #endif

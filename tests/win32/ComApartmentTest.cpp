@@ -5,7 +5,7 @@
 #include <objbase.h>
 
 #include "platform/ComApartment.h"
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 
 #include "TestSupport.h"
 #include "components/SuperTimer.h"
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/MainThread.h"
 #include "platform/Ui.h"
-#include "wizard/Setup_Main.h"
+#include "wizard/SetupForm.h"
 
 #include <gtest/gtest.h>
 

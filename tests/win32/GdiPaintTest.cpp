@@ -1,5 +1,5 @@
 // The components painted by GDI into a bitmap, read back pixel by pixel.
-#include "components/DpGrdBck.h"
+#include "components/GradientBack.h"
 #include "components/RotateLabel.h"
 #include "platform/BitmapCanvas.h"
 

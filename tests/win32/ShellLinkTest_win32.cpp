@@ -2,7 +2,7 @@
 // there is no link object to make.
 #include "TestSupport.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/ShellLink.h"
 
 #include <filesystem>

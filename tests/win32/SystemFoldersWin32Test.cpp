@@ -5,9 +5,10 @@
 
 #include "common/MachineSandbox.h"
 
+#include "engine/RegistryWriter.h"
 #include "paths/PathTokens.h"
-#include "paths/RegistryWriter.h"
 #include "paths/SystemFolders.h"
+#include "platform/Shell.h"
 #include "platform/System.h"
 
 #include <chrono>

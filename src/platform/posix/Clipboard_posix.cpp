@@ -1,15 +1,24 @@
-// The headless clipboard: a text the tests can read.
+// The simulated machine's clipboard: one text, kept while the process runs.
 #include "platform/Clipboard.h"
-#include "platform/posix/HeadlessUi.h"
 
 namespace tarvex::platform {
 
+namespace {
+
+std::string& Content()
+{
+    static std::string text;
+    return text;
+}
+
+} // namespace
+
 bool SetClipboardText(const std::string& text)
 {
-    HeadlessUi::Instance().clipboard = text;
+    Content() = text;
     return true;
 }
 
-std::string ClipboardText() { return HeadlessUi::Instance().clipboard; }
+std::string ClipboardText() { return Content(); }
 
 } // namespace tarvex::platform

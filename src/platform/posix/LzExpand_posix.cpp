@@ -1,7 +1,8 @@
 #include "platform/LzExpand.h"
 
+#include "formats/SzddExpander.h"
+#include "platform/Files.h"
 #include "platform/posix/PosixFile.h"
-#include "platform/posix/Szdd.h"
 
 #include <cerrno>
 #include <fcntl.h>

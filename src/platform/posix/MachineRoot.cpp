@@ -1,11 +1,11 @@
 #include "platform/posix/MachineRoot.h"
 
-#include "platform/Ascii.h"
-#include "platform/Exception.h"
+#include "base/Ascii.h"
+#include "base/Exception.h"
+#include "formats/IniText.h"
+#include "formats/RegistryStore.h"
 #include "platform/MachineRoot.h"
-#include "platform/posix/IniFile.h"
 #include "platform/posix/PosixFile.h"
-#include "platform/posix/RegistryStore.h"
 
 #include <climits>
 #include <cstdlib>

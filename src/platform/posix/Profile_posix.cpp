@@ -1,5 +1,5 @@
 #include "platform/ProfileBackend.h"
-#include "platform/posix/IniFile.h"
+#include "formats/IniText.h"
 #include "platform/posix/PosixFile.h"
 
 namespace tarvex::platform {

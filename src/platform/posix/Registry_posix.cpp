@@ -1,8 +1,8 @@
 #include "platform/Registry.h"
 
+#include "formats/RegistryStore.h"
 #include "platform/posix/MachineRoot.h"
 #include "platform/posix/PosixFile.h"
-#include "platform/posix/RegistryStore.h"
 
 #include <algorithm>
 #include <ctime>

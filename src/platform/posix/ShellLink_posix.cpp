@@ -1,7 +1,7 @@
 #include "platform/ShellLink.h"
 
-#include "platform/Exception.h"
-#include "platform/posix/LnkWriter.h"
+#include "base/Exception.h"
+#include "formats/LnkWriter.h"
 #include "platform/posix/PosixFile.h"
 
 namespace tarvex::platform {

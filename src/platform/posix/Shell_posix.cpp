@@ -1,8 +1,8 @@
 #include "platform/Shell.h"
 
-#include "platform/posix/HeadlessUi.h"
 #include "platform/posix/MachineRoot.h"
 #include "platform/posix/PosixFile.h"
+#include "platform/posix/SimulatedShell.h"
 
 #include <cerrno>
 #include <spawn.h>
@@ -153,7 +153,12 @@ void StartProgram(const std::string& commandLine, int)
     }).detach();
 }
 
-// The emulated machine has no associations: the request is kept for tests.
-void OpenDocument(const std::string& target) { HeadlessUi::Instance().opened.push_back(target); }
+std::vector<std::string>& OpenedDocuments()
+{
+    static std::vector<std::string> opened;
+    return opened;
+}
+
+void OpenDocument(const std::string& target) { OpenedDocuments().push_back(target); }
 
 } // namespace tarvex::platform

@@ -1,6 +1,6 @@
 #include "platform/VersionResource.h"
 
-#include "platform/posix/PeVersion.h"
+#include "formats/PeVersion.h"
 #include "platform/posix/PosixFile.h"
 
 namespace tarvex::platform {

@@ -1,6 +1,6 @@
 #include "platform/BitmapCanvas.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/win32/GdiCanvas.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "platform/ComApartment.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 
 #include <objbase.h>
 

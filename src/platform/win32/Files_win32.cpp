@@ -1,6 +1,6 @@
 #include "platform/Files.h"
 
-#include "platform/Ascii.h"
+#include "base/Ascii.h"
 #include "platform/win32/UniqueResource.h"
 
 #include <windows.h>

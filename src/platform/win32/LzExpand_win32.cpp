@@ -1,6 +1,7 @@
 #include "platform/LzExpand.h"
 
-#include "platform/SzddFormat.h"
+#include "formats/SzddFormat.h"
+#include "platform/Files.h"
 
 #include "platform/win32/UniqueResource.h"
 

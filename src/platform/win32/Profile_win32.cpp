@@ -1,6 +1,6 @@
 #include "platform/ProfileBackend.h"
 
-#include "platform/Ascii.h"
+#include "base/Ascii.h"
 
 #include <windows.h>
 

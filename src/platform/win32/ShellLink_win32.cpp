@@ -1,6 +1,6 @@
 #include "platform/ShellLink.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/win32/UniqueResource.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "platform/Thread.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/win32/EntryGuard.h"
 #include "platform/win32/UniqueResource.h"
 

@@ -7,7 +7,7 @@
 // their own.
 #include "platform/Ui.h"
 
-#include "platform/Exception.h"
+#include "base/Exception.h"
 #include "platform/UiBackend.h"
 #include "platform/win32/EntryGuard.h"
 #include "platform/win32/NativeWindow.h"

@@ -2,7 +2,9 @@
 #include "tools/tarvex/Commands.h"
 
 #include "authoring/FileBytes.h"
-#include "authoring/SzddCompressor.h"
+#include "authoring/SzddFile.h"
+#include "formats/SzddCompressor.h"
+#include "platform/Files.h"
 
 namespace tarvex::tool {
 

@@ -1,7 +1,9 @@
 // tarvex install: an unattended installation from a medium folder.
 #include "tools/tarvex/Commands.h"
 
+#include "authoring/FileBytes.h"
 #include "authoring/MediumCheck.h"
+#include "base/Text.h"
 #include "engine/FileInfo.h"
 #include "engine/Installation.h"
 #include "paths/DiskSpace.h"
@@ -10,7 +12,6 @@
 #include "platform/MachineRoot.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
-#include "platform/Ui.h"
 #include "setup_description/Route.h"
 
 #include <filesystem>
@@ -127,6 +128,12 @@ private:
 };
 
 // The wizard's message boxes break lines with CR; our error is one line.
+// The page's text must open, as the wizard's page loads it.
+void RequireText(const std::string& path)
+{
+    if (!FileReadProblem(path).empty()) throw Exception("Cannot open file " + path);
+}
+
 std::string OneLine(const std::string& text)
 {
     std::string out;
@@ -146,8 +153,8 @@ void WalkPages(const TInstallation& engine, const std::string& medium)
 {
     const TSetupInformation& info = engine.SetupInfo;
     for (std::int16_t page : PagesToInstall(info.Route)) {
-        if (page == pcLicense) platform::LoadTextFile(medium + info.License);
-        if (page == pcReadMe) platform::LoadTextFile(medium + info.ReadMe);
+        if (page == pcLicense) RequireText(medium + info.License);
+        if (page == pcReadMe) RequireText(medium + info.ReadMe);
         if (page == pcDirectory)
             if (std::optional<std::string> shortfall = DiskSpaceShortfall(engine.Directory, info.TotalSize))
                 throw Exception(OneLine(*shortfall));

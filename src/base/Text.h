@@ -1,0 +1,28 @@
+#pragma once
+// Text operations every layer shares. Inline, like the ASCII helpers: each
+// unit of setup.exe that uses one would otherwise carry its own copies of
+// the string code they need.
+#include <string>
+#include <string_view>
+
+namespace tarvex {
+
+// Leading and trailing blanks and control characters (every byte up to the
+// space) removed, as the framework's Trim removes them.
+inline std::string Trim(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+    return std::string(text);
+}
+
+// The text inside one pair of matching quotes (" or ') that encloses all of
+// it; any other text unchanged.
+inline std::string StripQuotes(std::string_view text)
+{
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front())
+        text = text.substr(1, text.size() - 2);
+    return std::string(text);
+}
+
+} // namespace tarvex

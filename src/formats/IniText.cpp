@@ -1,0 +1,112 @@
+#include "formats/IniText.h"
+
+#include "base/Ascii.h"
+
+namespace tarvex {
+
+namespace {
+
+bool IsProfileSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string_view TrimSpace(std::string_view s)
+{
+    while (!s.empty() && IsProfileSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsProfileSpace(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// A NUL byte ends a name or value (the profile functions hand them on as
+// zero-terminated strings); blanks left before it go with it.
+std::string_view CutAtNul(std::string_view s)
+{
+    s = s.substr(0, s.find('\0'));
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// One pair of matching quotes around the whole value is not part of it.
+std::string StripQuotes(std::string_view v)
+{
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return std::string(v.substr(1, v.size() - 2));
+    return std::string(v);
+}
+
+} // namespace
+
+IniText::IniText(std::string_view text)
+{
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    // Lines before the first section belong to a nameless one, which is
+    // there even when empty: a later section whose name reads as empty
+    // ("[]", or a NUL after the bracket) is never found.
+    sections_.push_back(Section{});
+    firstSection_.emplace(std::string(), 0);
+    Section* current = &sections_.back();
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        // A line ends at CR or LF, alone or in any run of them.
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = TrimSpace(text.substr(pos, end - pos));
+        pos = text.find_first_not_of("\r\n", end);
+        if (pos == std::string_view::npos) pos = text.size();
+        if (line.empty()) continue;
+
+        if (line.front() == '[') {
+            std::size_t close = line.rfind(']');
+            if (close != std::string_view::npos) {
+                std::string name(CutAtNul(TrimSpace(line.substr(1, close - 1))));
+                sections_.push_back(Section{name, {}, {}});
+                current = &sections_.back();
+                firstSection_.emplace(AsciiLowerCopy(name), sections_.size() - 1);
+                continue;
+            }
+            // A bracket without its closing mate is an ordinary line.
+        }
+        Entry entry;
+        std::size_t eq = line.find('='); // also past a NUL
+        if (eq == std::string_view::npos) {
+            entry.name = std::string(CutAtNul(line));
+        } else {
+            entry.name = std::string(CutAtNul(TrimSpace(line.substr(0, eq))));
+            entry.value = std::string(CutAtNul(TrimSpace(line.substr(eq + 1))));
+        }
+        current->firstByName.emplace(AsciiLowerCopy(entry.name), current->entries.size());
+        current->entries.push_back(std::move(entry));
+    }
+}
+
+const IniText::Section* IniText::Find(std::string_view section) const
+{
+    auto it = firstSection_.find(AsciiLowerCopy(section));
+    return it == firstSection_.end() ? nullptr : &sections_[it->second];
+}
+
+std::optional<std::string> IniText::Lookup(std::string_view section, std::string_view key) const
+{
+    // A value lookup ignores blanks around the section name; a key listing
+    // does not (as the Windows profile functions behave).
+    const Section* s = Find(TrimSpace(section));
+    if (s == nullptr) return std::nullopt;
+    auto it = s->firstByName.find(AsciiLowerCopy(TrimSpace(key)));
+    if (it == s->firstByName.end()) return std::nullopt;
+    const auto& value = s->entries[it->second].value;
+    if (!value) return std::nullopt;
+    return StripQuotes(*value);
+}
+
+std::vector<std::string> IniText::KeyNames(std::string_view section) const
+{
+    std::vector<std::string> names;
+    const Section* s = Find(section);
+    if (s == nullptr) return names;
+    for (const Entry& e : s->entries) {
+        // Blank names, comments and lines without '=' are not keys.
+        if (e.name.empty() || e.name.front() == ';' || !e.value) continue;
+        names.push_back(e.name);
+    }
+    return names;
+}
+
+} // namespace tarvex
