@@ -9,10 +9,20 @@ tarvex_session_start
 
 presets=(${TARVEX_PRESETS:-native native-asan win32})
 status=0
+results=()
 for preset in "${presets[@]}"; do
   echo "=== $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset" || status=1
+  # A preset that fails to build is reported and the next one still runs.
+  if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
+    results+=("$preset: build failed")
+    status=1
+  elif ! ctest --preset "$preset"; then
+    results+=("$preset: tests failed")
+    status=1
+  else
+    results+=("$preset: passed")
+  fi
 done
+echo "=== results"
+printf '  %s\n' "${results[@]}"
 exit $status
