@@ -25,4 +25,18 @@ inline std::string StripQuotes(std::string_view text)
     return std::string(text);
 }
 
+// Calls visit with each part of a path between backslashes or slashes,
+// empty parts included, left to right.
+template <class Visit>
+void ForEachPathPart(std::string_view path, Visit visit)
+{
+    std::size_t pos = 0;
+    while (pos <= path.size()) {
+        std::size_t end = path.find_first_of("\\/", pos);
+        if (end == std::string_view::npos) end = path.size();
+        visit(path.substr(pos, end - pos));
+        pos = end + 1;
+    }
+}
+
 } // namespace tarvex

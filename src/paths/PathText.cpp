@@ -1,5 +1,7 @@
 #include "paths/PathText.h"
 
+#include "base/Ascii.h"
+#include "base/Text.h"
 #include "platform/System.h"
 
 #include <algorithm>
@@ -31,19 +33,15 @@ bool LeavesFolder(std::string_view relative)
 {
     if (relative.size() >= 2 && relative[1] == ':') return true;
     long depth = 0;
-    std::size_t pos = 0;
-    while (pos <= relative.size()) {
-        std::size_t end = relative.find_first_of("\\/", pos);
-        if (end == std::string_view::npos) end = relative.size();
-        std::string_view part = relative.substr(pos, end - pos);
-        pos = end + 1;
+    bool leaves = false;
+    ForEachPathPart(relative, [&](std::string_view part) {
         if (part.find_first_not_of(". ") != std::string_view::npos) {
             ++depth;
         } else if (std::count(part.begin(), part.end(), '.') >= 2) {
-            if (--depth < 0) return true;
+            if (--depth < 0) leaves = true;
         }
-    }
-    return false;
+    });
+    return leaves;
 }
 
 std::string ExeDirectory() { return ExtractFilePath(platform::ExePath()); }
@@ -74,27 +72,22 @@ bool IsDeviceName(std::string_view name)
     // The part before the first dot, without its trailing blanks, decides.
     name = name.substr(0, name.find('.'));
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    std::string upper;
-    for (char c : name) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
-    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
-           upper[3] >= '1' && upper[3] <= '9';
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (SameTextAscii(name, device)) return true;
+    return name.size() == 4 && (SameTextAscii(name.substr(0, 3), "COM") || SameTextAscii(name.substr(0, 3), "LPT")) &&
+           name[3] >= '1' && name[3] <= '9';
 }
 
 } // namespace
 
 std::string UnholdableName(std::string_view path)
 {
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t cut = path.find_first_of("\\/", start);
-        if (cut == std::string_view::npos) cut = path.size();
-        std::string_view name = path.substr(start, cut - start);
-        start = cut + 1;
-        if (name.empty() || name == "." || name == "..") continue;
-        if (name.back() == '.' || name.back() == ' ' || IsDeviceName(name)) return std::string(name);
-    }
-    return "";
+    std::string_view unholdable;
+    ForEachPathPart(path, [&](std::string_view name) {
+        if (!unholdable.empty() || name.empty() || name == "." || name == "..") return;
+        if (name.back() == '.' || name.back() == ' ' || IsDeviceName(name)) unholdable = name;
+    });
+    return std::string(unholdable);
 }
 
 } // namespace tarvex

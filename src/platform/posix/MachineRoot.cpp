@@ -2,6 +2,7 @@
 
 #include "base/Ascii.h"
 #include "base/Exception.h"
+#include "base/Text.h"
 #include "formats/IniText.h"
 #include "formats/RegistryStore.h"
 #include "platform/MachineRoot.h"
@@ -130,19 +131,11 @@ MachineSettings ReadSettings(const std::string& root)
 std::string Resolve(const std::string& root, char drive, std::string_view rest)
 {
     std::vector<std::string> parts{std::string("drive_") + AsciiLower(drive)};
-    std::size_t pos = 0;
-    while (pos <= rest.size()) {
-        std::size_t end = rest.find_first_of("\\/", pos);
-        if (end == std::string_view::npos) end = rest.size();
-        std::string_view part = rest.substr(pos, end - pos);
-        pos = end + 1;
-        if (part.empty() || part == ".") continue;
-        if (part == "..") {
-            if (parts.size() > 1) parts.pop_back();
-            continue;
-        }
-        parts.emplace_back(part);
-    }
+    ForEachPathPart(rest, [&](std::string_view part) {
+        if (part.empty() || part == ".") return;
+        if (part != "..") parts.emplace_back(part);
+        else if (parts.size() > 1) parts.pop_back(); // never above the drive
+    });
     std::string host = root;
     bool existing = true;
     for (const std::string& part : parts) {
