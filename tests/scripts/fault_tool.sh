@@ -142,6 +142,14 @@ for args in "--help" "-h" "dump --help"; do
     [ $? = 0 ] && grep -q '^usage:' "$io/out" && [ ! -s "$io/err" ] || failed "tarvex $args: $(cat "$io/out" "$io/err")"
 done
 grep -q 'tarvex pack' "$io/out" && failed "dump --help shows other commands"
+# Every command reads its arguments alike: help anywhere among them shows
+# its own usage alone, and an unknown option is a usage error.
+for command in $(tool --help | sed -n 's/^  tarvex \([a-z]*\).*/\1/p'); do
+    tool "$command" x --help >"$io/out" 2>"$io/err"
+    [ $? = 0 ] && [ "$(grep -c '^  tarvex ' "$io/out")" = 1 ] && grep -q "^  tarvex $command " "$io/out" &&
+        [ ! -s "$io/err" ] || failed "tarvex $command x --help: $(cat "$io/out" "$io/err")"
+    expect 2 "usage:" "$command" x y --no-such-option
+done
 expect 2 "usage:" dump
 expect 2 "usage:" frobnicate
 exit $fail

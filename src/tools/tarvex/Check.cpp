@@ -1,4 +1,5 @@
 // tarvex check MEDIUM_DIR: what would go wrong with a medium, before it ships.
+#include "tools/tarvex/Arguments.h"
 #include "tools/tarvex/CheckReport.h"
 #include "tools/tarvex/Commands.h"
 #include "tools/tarvex/Json.h"
@@ -39,28 +40,19 @@ std::string Counted(int n, const char* what) { return std::to_string(n) + " " + 
 
 int RunCheck(const std::vector<std::string>& args)
 {
-    std::string medium, root;
+    std::optional<std::string> root;
     bool json = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--json") {
-            json = true;
-        } else if (args[i] == "--root" && i + 1 < args.size()) {
+    std::vector<std::string> words;
 #ifdef TARVEX_WIN32
-            return UsageError();
+    if (auto exit = ParseArguments("check", args, {{"--json", &json}}, words, 1, 1)) return *exit;
 #else
-            root = args[++i];
-            if (root.empty()) return UsageError(); // a named root, else the check's own scratch machine
+    if (auto exit = ParseArguments("check", args, {{"--json", &json}, {"--root", &root}}, words, 1, 1)) return *exit;
+    if (root && root->empty()) return UsageError(); // a named root, else the check's own scratch machine
 #endif
-        } else if (args[i].rfind("--", 0) != 0 && medium.empty()) {
-            medium = args[i];
-        } else {
-            return UsageError();
-        }
-    }
-    if (medium.empty()) return UsageError();
+    const std::string& medium = words[0];
     MediumReport report;
     try {
-        report = CheckWithDefaults(medium, root);
+        report = CheckWithDefaults(medium, root.value_or(""));
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The tool's subcommands. Each command file registers itself with one
-// static Command object, so adding a command touches no other file.
+// static Command object, so adding a command touches no other file; it
+// reads its arguments with ParseArguments (Arguments.h).
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -23,6 +24,8 @@ struct Command {
 int ReportError(const std::string& message);
 // The usage text on stderr, exit code 2.
 int UsageError();
+// The command's usage on stdout, exit code 0.
+int HelpFor(const std::string& command);
 
 std::string DumpJson(const TSetupInformation& info);
 

@@ -1,4 +1,5 @@
 // tarvex compress SRC DEST: one file into the LZ format the copy phase expands.
+#include "tools/tarvex/Arguments.h"
 #include "tools/tarvex/Commands.h"
 
 #include "authoring/FileBytes.h"
@@ -12,9 +13,10 @@ namespace {
 
 int RunCompress(const std::vector<std::string>& args)
 {
-    if (args.size() != 2) return UsageError();
+    std::vector<std::string> files;
+    if (auto exit = ParseArguments("compress", args, {}, files, 2, 2)) return *exit;
     try {
-        CompressSzddFile(args[0], args[1], ReplacedChar(BaseName(args[0])));
+        CompressSzddFile(files[0], files[1], ReplacedChar(BaseName(files[0])));
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }

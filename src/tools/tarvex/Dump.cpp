@@ -1,3 +1,4 @@
+#include "tools/tarvex/Arguments.h"
 #include "tools/tarvex/Commands.h"
 #include "tools/tarvex/Json.h"
 
@@ -61,10 +62,11 @@ namespace {
 
 int RunDump(const std::vector<std::string>& args)
 {
-    if (args.size() != 1) return UsageError();
+    std::vector<std::string> ini;
+    if (auto exit = ParseArguments("dump", args, {}, ini, 1, 1)) return *exit;
     std::string json;
     try {
-        json = DumpJson(*ReadSetupIni(args[0]));
+        json = DumpJson(*ReadSetupIni(ini[0]));
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }

@@ -1,4 +1,5 @@
 // tarvex expand SRC DEST: what the copy phase does with one medium file.
+#include "tools/tarvex/Arguments.h"
 #include "tools/tarvex/Commands.h"
 
 #include "engine/CopyFile.h"
@@ -9,9 +10,10 @@ namespace {
 
 int RunExpand(const std::vector<std::string>& args)
 {
-    if (args.size() != 2) return UsageError();
+    std::vector<std::string> files;
+    if (auto exit = ParseArguments("expand", args, {}, files, 2, 2)) return *exit;
     try {
-        ExpandReplacing(args[0], args[1]);
+        ExpandReplacing(files[0], files[1]);
     } catch (const std::exception& e) {
         return ReportError(e.what());
     }

@@ -1,4 +1,5 @@
 // tarvex install: an unattended installation from a medium folder.
+#include "tools/tarvex/Arguments.h"
 #include "tools/tarvex/Commands.h"
 
 #include "authoring/FileBytes.h"
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <variant>
 
 namespace tarvex::tool {
 
@@ -41,34 +43,27 @@ const std::map<std::string, TOverwriteMode> kPolicies = {
     {"no-to-all", TOverwriteMode::omNoToAll},
 };
 
-std::optional<Options> Parse(const std::vector<std::string>& args)
+// The options, or the exit code when the command ends here.
+std::variant<Options, int> Parse(const std::vector<std::string>& args)
 {
     Options o;
     o.overwrite = platform::IsTerminal(1) ? "ask" : "no";
-    const std::map<std::string, std::optional<std::string>*> flags = {
-        {"--root", &o.root},           {"--directory", &o.directory}, {"--new-directory", &o.newDirectory},
-        {"--start-menu", &o.startMenu}, {"--new-menu", &o.newMenu},
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a.rfind("--", 0) != 0) {
-            if (!o.medium.empty()) return std::nullopt;
-            o.medium = a;
-            continue;
-        }
-        if (i + 1 >= args.size()) return std::nullopt;
-        const std::string& value = args[++i];
-        if (a == "--overwrite") {
-            if (value != "ask" && !kPolicies.count(value)) return std::nullopt;
-            o.overwrite = value;
-        } else if (auto f = flags.find(a); f != flags.end()) {
-            *f->second = value;
-        } else {
-            return std::nullopt;
-        }
-    }
+    std::vector<std::string> medium;
+    if (auto exit = ParseArguments("install", args,
+                                   {
+                                       {"--root", &o.root},
+                                       {"--directory", &o.directory},
+                                       {"--new-directory", &o.newDirectory},
+                                       {"--start-menu", &o.startMenu},
+                                       {"--new-menu", &o.newMenu},
+                                       {"--overwrite", &o.overwrite},
+                                   },
+                                   medium, 1, 1))
+        return *exit;
+    if (o.overwrite != "ask" && !kPolicies.count(o.overwrite)) return UsageError();
     // No silent default machine: the root is named, and named non-empty.
-    if (o.medium.empty() || o.root.has_value() != kNeedsRoot || (o.root && o.root->empty())) return std::nullopt;
+    if (o.root.has_value() != kNeedsRoot || (o.root && o.root->empty())) return UsageError();
+    o.medium = medium[0];
     return o;
 }
 
@@ -207,8 +202,9 @@ void WarnUnreadFiles(const std::string& iniPath)
 
 int RunInstall(const std::vector<std::string>& args)
 {
-    std::optional<Options> o = Parse(args);
-    if (!o) return UsageError();
+    std::variant<Options, int> parsed = Parse(args);
+    if (const int* exit = std::get_if<int>(&parsed)) return *exit;
+    const Options* o = &std::get<Options>(parsed);
     try {
         platform::ComApartment com; // links are made through the shell's COM objects
         std::string medium = o->medium;

@@ -1,5 +1,6 @@
 // tarvex pack SRC_TREE MEDIUM_DIR --title TITLE ...: a complete medium from
 // a folder of product files, checked before it is handed back.
+#include "tools/tarvex/Arguments.h"
 #include "tools/tarvex/CheckReport.h"
 #include "tools/tarvex/Commands.h"
 
@@ -7,7 +8,6 @@
 #include "platform/System.h"
 
 #include <filesystem>
-#include <map>
 #include <optional>
 
 namespace tarvex::tool {
@@ -26,55 +26,43 @@ int RunPack(const std::vector<std::string>& args)
 {
     PackOptions o;
     std::vector<std::string> positional;
-    bool noSetup = false, setupGiven = false;
-    std::string root;
-    const std::map<std::string, std::string*> values = {
-        {"--title", &o.title},           {"--main", &o.mainProgram},       {"--license", &o.license},
-        {"--readme", &o.readme},         {"--setup", &o.setupProgram},     {"--uninstaller", &o.uninstaller},
-        {"--directory", &o.directory},   {"--new-directory", &o.newDirectory}, {"--start-menu", &o.startMenu},
-        {"--new-menu", &o.newMenu},      {"--route", &o.route},
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--no-setup") {
-            noSetup = true;
-            continue;
-        }
-        if (a.rfind("--", 0) != 0) {
-            positional.push_back(a);
-            continue;
-        }
-        if (i + 1 >= args.size()) return UsageError();
-        const std::string& value = args[++i];
-        if (auto it = values.find(a); it != values.end()) {
-            *it->second = value;
-            setupGiven |= a == "--setup";
-        } else if (a == "--run") {
-            o.run = value;
-        } else if (a == "--run-description") {
-            o.runDescription = value;
-        } else if (a == "--registry") {
-            o.registry.push_back(value);
+    bool noSetup = false;
+    std::optional<std::string> setup, root;
+    if (auto exit = ParseArguments("pack", args,
+                                   {
+                                       {"--title", &o.title},
+                                       {"--main", &o.mainProgram},
+                                       {"--license", &o.license},
+                                       {"--readme", &o.readme},
+                                       {"--setup", &setup},
+                                       {"--no-setup", &noSetup},
+                                       {"--uninstaller", &o.uninstaller},
+                                       {"--directory", &o.directory},
+                                       {"--new-directory", &o.newDirectory},
+                                       {"--start-menu", &o.startMenu},
+                                       {"--new-menu", &o.newMenu},
+                                       {"--route", &o.route},
+                                       {"--run", &o.run},
+                                       {"--run-description", &o.runDescription},
+                                       {"--registry", &o.registry},
 #ifndef TARVEX_WIN32
-        } else if (a == "--root") {
-            if (value.empty()) return UsageError(); // a named root, else the check's own scratch machine
-            root = value;
+                                       {"--root", &root},
 #endif
-        } else {
-            return UsageError();
-        }
-    }
-    if (positional.size() != 2 || o.title.empty() || (noSetup && setupGiven)) return UsageError();
+                                   },
+                                   positional, 2, 2))
+        return *exit;
+    // A named root, else the check's own scratch machine.
+    if (o.title.empty() || (noSetup && setup) || (root && root->empty())) return UsageError();
     o.sourceTree = positional[0];
     o.medium = positional[1];
-    if (!noSetup && !setupGiven) o.setupProgram = SetupBesideTool();
+    o.setupProgram = setup ? *setup : noSetup ? std::string() : SetupBesideTool();
 
     MediumReport report;
     PackResult packed;
     try {
         // A medium that fails the check is not written at all.
         packed = PackMedium(o, [&](const std::string& staged) {
-            report = CheckWithDefaults(staged, root);
+            report = CheckWithDefaults(staged, root.value_or(""));
             return report.Count(MediumProblem::Severity::Error) == 0;
         });
     } catch (const std::exception& e) {

@@ -46,6 +46,12 @@ int UsageError()
     return 2;
 }
 
+int HelpFor(const std::string& command)
+{
+    std::fputs(UsageText(command).c_str(), stdout);
+    return 0;
+}
+
 } // namespace tarvex::tool
 
 int main(int argc, char** argv)
@@ -60,9 +66,5 @@ int main(int argc, char** argv)
     if (argc < 2) return UsageError();
     auto it = Table().find(argv[1]);
     if (it == Table().end()) return UsageError();
-    if (argc == 3 && IsHelp(argv[2])) {
-        std::fputs(UsageText(it->first).c_str(), stdout);
-        return 0;
-    }
     return it->second.run(std::vector<std::string>(argv + 2, argv + argc));
 }
