@@ -46,6 +46,10 @@ bool SameFile(const std::string& source, const std::string& dest);
 // Puts the file temp in the place of dest, replacing dest; throws EInOutError.
 void PutInPlace(const std::string& temp, const std::string& dest);
 
+// The whole file as the program reads it (a file of the medium where it
+// lies); false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
 // Creates the file (replacing any file of that name) with the bytes; throws
 // Exception "Cannot create file <path>" when it cannot be created.
 void WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -37,7 +37,4 @@ void LzExpandFile(const std::string& source, const std::string& dest);
 // writing them anywhere it need not. Throws LzError as LzExpandFile does.
 std::uint64_t LzExpandedSize(const std::string& source);
 
-// The runtime's text for an I/O error by system error code.
-std::string IoErrorText(unsigned systemCode);
-
 } // namespace tarvex::platform

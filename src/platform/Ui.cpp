@@ -3,6 +3,7 @@
 #include "platform/Ui.h"
 
 #include "base/Exception.h"
+#include "platform/Files.h"
 #include "platform/UiBackend.h"
 
 #include <algorithm>
@@ -513,7 +514,7 @@ RichMemo::RichMemo(Container* parent, const Bounds& bounds) : Control(parent, Ki
 std::string LoadTextFile(const std::string& path)
 {
     std::string bytes;
-    if (!backend::ReadFileBytes(path, bytes)) throw Exception("Cannot open file " + path);
+    if (!ReadWholeFile(path, bytes)) throw Exception("Cannot open file " + path);
     return bytes;
 }
 

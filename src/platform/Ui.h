@@ -236,7 +236,6 @@ public:
 
     // For the backend.
     void SetShown(bool shown) { shown_ = shown; }
-    void MarkClosed() { closed_ = true; }
 
 private:
     FormBorder border_;

@@ -28,7 +28,4 @@ void RunModal(Form& form);
 void Close(Form& form);
 void Quit(Form& form);
 
-// The whole file; false when it cannot be opened or read.
-bool ReadFileBytes(const std::string& path, std::string& bytes);
-
 } // namespace tarvex::platform::backend

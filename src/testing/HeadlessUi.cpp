@@ -2,7 +2,6 @@
 // from a script and recorded, so tests can drive the wizard logic.
 #include "platform/Ui.h"
 #include "platform/UiBackend.h"
-#include "platform/posix/PosixFile.h"
 #include "testing/HeadlessUi.h"
 
 namespace tarvex::platform {
@@ -130,8 +129,6 @@ void RunModal(Form& form)
 
 void Close(Form& form) { form.SetShown(false); }
 void Quit(Form&) {}
-
-bool ReadFileBytes(const std::string& path, std::string& bytes) { return ReadWholeFile(ReadHostPath(path), bytes); }
 
 } // namespace backend
 

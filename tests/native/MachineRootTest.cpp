@@ -5,10 +5,13 @@
 #include "engine/RegistryWriter.h"
 #include "paths/PathTokens.h"
 #include "paths/SystemFolders.h"
+#include "platform/Files.h"
+#include "platform/LzExpand.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/posix/PosixFile.h"
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -163,6 +166,34 @@ TEST(NoMachine, PathsAreTheHostsOwnAndDrivePathsAreErrors)
     EXPECT_EQ("rel/x", platform::ReadHostPath("rel\\x"));
     EXPECT_THROW(platform::MachineHostPath("C:\\x"), Exception);
     EXPECT_THROW(GetWindowsDir(), Exception);
+}
+
+// One errno mapping for every service: the copy's expander and the file
+// service once gave a name past the host's limit different codes.
+TEST_F(MachineRoot, HostErrorsMapToTheCodesWindowsGives)
+{
+    const std::string folder = scratch_.Path().string();
+    EXPECT_EQ(2u, platform::WindowsErrorCode(ENOENT, folder + "/missing"));
+    EXPECT_EQ(3u, platform::WindowsErrorCode(ENOENT, folder + "/nodir/missing"));
+    EXPECT_EQ(206u, platform::WindowsErrorCode(ENAMETOOLONG, folder + "/x"));
+    EXPECT_EQ(32u, platform::WindowsErrorCode(EBUSY, folder + "/x"));
+    EXPECT_EQ(32u, platform::WindowsErrorCode(ETXTBSY, folder + "/x"));
+    EXPECT_EQ(31u, platform::WindowsErrorCode(EIO, folder + "/x"));
+
+    const std::string longName = "C:\\" + std::string(300, 'n');
+    try {
+        platform::LzExpandFile(longName, "C:\\out");
+        ADD_FAILURE() << "expanded a file whose name is too long";
+    } catch (const platform::LzError& e) {
+        EXPECT_EQ(206u, e.SystemCode());
+    }
+    try {
+        platform::WriteWholeFile("C:\\x.txt", "x");
+        platform::PutInPlace("C:\\x.txt", longName);
+        ADD_FAILURE() << "renamed to a name that is too long";
+    } catch (const platform::EInOutError& e) {
+        EXPECT_EQ(206u, e.Code());
+    }
 }
 
 TEST_F(MachineRoot, FreeSpaceIsTheFixedFigureOrTheHostFigure)

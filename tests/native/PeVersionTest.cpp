@@ -14,7 +14,7 @@ namespace {
 std::string Image(const char* name)
 {
     std::string bytes;
-    EXPECT_TRUE(ReadWholeFile(test::GeneratedPath(std::string("version/") + name + ".dll"), bytes)) << name;
+    EXPECT_TRUE(ReadHostFile(test::GeneratedPath(std::string("version/") + name + ".dll"), bytes)) << name;
     return bytes;
 }
 

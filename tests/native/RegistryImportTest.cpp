@@ -55,8 +55,8 @@ TEST(RegistryImport, ReadBack)
     const char* exported = Env("TARVEX_IMPORT_EXPORTED");
     if (!root || !exported) GTEST_SKIP() << "run by registry_import.sh";
     std::string ours, theirs;
-    ASSERT_TRUE(platform::ReadWholeFile(std::string(root) + "/registry.reg", ours));
-    ASSERT_TRUE(platform::ReadWholeFile(exported, theirs));
+    ASSERT_TRUE(platform::ReadHostFile(std::string(root) + "/registry.reg", ours));
+    ASSERT_TRUE(platform::ReadHostFile(exported, theirs));
     const RegistryStore written = RegistryStore::Parse(ours, "registry.reg");
     const RegistryStore imported = RegistryStore::Parse(theirs, exported);
     std::size_t compared = 0;

@@ -13,25 +13,6 @@ namespace tarvex::platform {
 
 namespace {
 
-// The Windows system error code closest to an errno.
-unsigned SystemCode(int error, const std::string& hostPath)
-{
-    switch (error) {
-    case ENOENT: {
-        std::string parent = hostPath.substr(0, hostPath.find_last_of('/') + 1);
-        struct stat st {};
-        return (parent.empty() || ::stat(parent.c_str(), &st) == 0) ? 2 : 3;
-    }
-    case ENOTDIR: return 3;
-    case EACCES: case EPERM: case EROFS: case EISDIR: return 5;
-    case EMFILE: case ENFILE: return 4;
-    case EBUSY: case ETXTBSY: return 32;
-    case ENOSPC: return 112;
-    case ENAMETOOLONG: return 206;
-    default: return 31;
-    }
-}
-
 // A file without any write permission stands for the read-only attribute,
 // which binds even an administrator (and our tests run as root).
 bool ReadOnlyFile(const struct stat& st) { return S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0; }
@@ -70,7 +51,7 @@ void CheckWritable(const std::string& path)
     if (::stat(host.c_str(), &st) != 0) return;
     if (S_ISDIR(st.st_mode) || ReadOnlyFile(st)) throw EInOutError(5);
     UniqueFd fd(::open(host.c_str(), O_WRONLY | O_CLOEXEC));
-    if (!fd.Valid()) throw EInOutError(SystemCode(errno, host));
+    if (!fd.Valid()) throw EInOutError(WindowsErrorCode(errno, host));
 }
 
 bool SameFile(const std::string& source, const std::string& dest)
@@ -83,7 +64,7 @@ bool SameFile(const std::string& source, const std::string& dest)
 void PutInPlace(const std::string& temp, const std::string& dest)
 {
     std::string hostDest = MachineHostPath(dest);
-    if (::rename(MachineHostPath(temp).c_str(), hostDest.c_str()) != 0) throw EInOutError(SystemCode(errno, hostDest));
+    if (::rename(MachineHostPath(temp).c_str(), hostDest.c_str()) != 0) throw EInOutError(WindowsErrorCode(errno, hostDest));
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes)
@@ -98,10 +79,12 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     while (done < bytes.size()) {
         ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw EInOutError(SystemCode(n < 0 ? errno : ENOSPC, host));
+        if (n <= 0) throw EInOutError(WindowsErrorCode(n < 0 ? errno : ENOSPC, host));
         done += static_cast<std::size_t>(n);
     }
 }
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) { return ReadHostFile(ReadHostPath(path), bytes); }
 
 bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
 {

@@ -13,48 +13,6 @@ namespace tarvex::platform {
 
 namespace {
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-bool ParentExists(const std::string& hostPath)
-{
-    std::size_t slash = hostPath.find_last_of('/');
-    if (slash == std::string::npos) return true;
-    struct stat st {};
-    return ::stat(slash == 0 ? "/" : hostPath.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The Windows system error code a failed open of hostPath would give.
-unsigned OpenErrorCode(int error, const std::string& hostPath)
-{
-    switch (error) {
-    case ENOENT: return ParentExists(hostPath) ? 2u : 3u;
-    case ENOTDIR:
-    case ENAMETOOLONG: return 3;
-    case EMFILE:
-    case ENFILE: return 4;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: return 5;
-    case ETXTBSY: return 32;
-    case ENOSPC: return 112;
-    default: return 31;
-    }
-}
-
 class FdSource : public ByteSource {
 public:
     FdSource(int fd, const std::string& name) : fd_(fd), name_(name) {}
@@ -101,18 +59,16 @@ public:
 };
 
 // The source opened for reading, with its status; throws as opening fails.
-int OpenSource(const std::string& source, struct stat& st)
+UniqueFd OpenSource(const std::string& source, struct stat& st)
 {
     const std::string host = ReadHostPath(source);
-    int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        unsigned code = OpenErrorCode(errno, host);
+    UniqueFd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.Valid()) {
+        unsigned code = WindowsErrorCode(errno, host);
         throw LzError(LzError::Stage::OpenSource, code, source + ": " + IoErrorText(code));
     }
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.Get(), &st) != 0 || S_ISDIR(st.st_mode))
         throw LzError(LzError::Stage::OpenSource, 5, source + ": " + IoErrorText(5));
-    }
     return fd;
 }
 
@@ -131,11 +87,11 @@ std::uint64_t Expand(const std::string& source, int in, ByteSink& out)
 void LzExpandFile(const std::string& source, const std::string& dest)
 {
     struct stat st {};
-    Fd in(OpenSource(source, st));
+    UniqueFd in = OpenSource(source, st);
     std::string destHost = MachineHostPath(dest);
-    Fd out(::open(destHost.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (out.Get() < 0) {
-        unsigned code = OpenErrorCode(errno, destHost);
+    UniqueFd out(::open(destHost.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!out.Valid()) {
+        unsigned code = WindowsErrorCode(errno, destHost);
         throw LzError(LzError::Stage::CreateDest, code, dest + ": " + IoErrorText(code));
     }
     FdSink writer(out.Get(), dest);
@@ -148,7 +104,7 @@ void LzExpandFile(const std::string& source, const std::string& dest)
 std::uint64_t LzExpandedSize(const std::string& source)
 {
     struct stat st {};
-    Fd in(OpenSource(source, st));
+    UniqueFd in = OpenSource(source, st);
     CountingSink counter;
     return Expand(source, in.Get(), counter);
 }

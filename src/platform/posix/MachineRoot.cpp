@@ -102,7 +102,7 @@ std::string DefaultMachineIni()
 MachineSettings ReadSettings(const std::string& root)
 {
     std::string text;
-    ReadWholeFile(root + "/" + kMachineIni, text);
+    ReadHostFile(root + "/" + kMachineIni, text);
     IniText ini(text);
     auto get = [&](const char* section, const char* key, const char* fallback) {
         return ini.Lookup(section, key).value_or(fallback);
@@ -255,7 +255,6 @@ bool HasMachine()
     return !rootDir.empty();
 }
 
-std::string MachineRootDir() { return PreparedRoot(); }
 
 MachineSettings ReadMachineSettings() { return ReadSettings(PreparedRoot()); }
 

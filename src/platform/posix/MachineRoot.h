@@ -25,10 +25,6 @@ struct MachineSettings {
     std::optional<double> freeSpace;         // fixed figure for every drive
 };
 
-// The host folder of the machine, created with its defaults when missing;
-// throws when no machine root is set.
-std::string MachineRootDir();
-
 // Whether a machine root is set. Without one there is no machine, and the
 // program's paths are the host's own (the tool's commands on host files).
 bool HasMachine();

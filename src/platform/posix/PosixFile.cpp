@@ -31,7 +31,32 @@ std::string ReadHostPath(const std::string& path)
     return MachineHostPath(path);
 }
 
-bool ReadWholeFile(const std::string& hostPath, std::string& out)
+unsigned WindowsErrorCode(int error, const std::string& hostPath)
+{
+    switch (error) {
+    case ENOENT: {
+        std::size_t slash = hostPath.find_last_of('/');
+        if (slash == std::string::npos) return 2;
+        struct stat st {};
+        bool folder = ::stat(slash == 0 ? "/" : hostPath.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        return folder ? 2 : 3;
+    }
+    case ENOTDIR: return 3;
+    case EMFILE:
+    case ENFILE: return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return 5;
+    case EBUSY:
+    case ETXTBSY: return 32;
+    case ENOSPC: return 112;
+    case ENAMETOOLONG: return 206;
+    default: return 31;
+    }
+}
+
+bool ReadHostFile(const std::string& hostPath, std::string& out)
 {
     out.clear();
     // Regular files only: a FIFO would block the read, a device never end it.

@@ -4,11 +4,14 @@
 
 namespace tarvex::platform {
 
-// A file descriptor, closed when its owner goes.
+// A file descriptor, closed when its owner goes. Every descriptor the
+// backend opens is held by one.
 class UniqueFd {
 public:
     explicit UniqueFd(int fd = -1) : fd_(fd) {}
     ~UniqueFd();
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    UniqueFd& operator=(UniqueFd&&) = delete;
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
     bool Valid() const { return fd_ >= 0; }
@@ -17,6 +20,12 @@ public:
 private:
     int fd_;
 };
+
+// The Windows system error code that a call failing on hostPath with errno
+// error would have given: 2 file not found (3 when its folder is missing
+// too), 3 path not found, 4 too many open files, 5 access denied, 32 in use
+// (sharing violation), 112 disk full, 206 name too long; 31 for the rest.
+unsigned WindowsErrorCode(int error, const std::string& hostPath);
 
 // The host path for a path the program writes, creates, deletes, sets the
 // time of, runs or tests for existence: always inside the machine root (see
@@ -30,9 +39,9 @@ std::string MachineHostPath(const std::string& path);
 // MachineHostPath gives it.
 std::string ReadHostPath(const std::string& path);
 
-// Reads the whole file; false when it cannot be opened or read, or is not
-// a regular file.
-bool ReadWholeFile(const std::string& hostPath, std::string& out);
+// Reads the whole host file; false when it cannot be opened or read, or is
+// not a regular file. What platform::ReadWholeFile reads through.
+bool ReadHostFile(const std::string& hostPath, std::string& out);
 
 // Replaces the file with bytes through a temporary file beside it, so that
 // the file is always whole; false when it cannot be done.

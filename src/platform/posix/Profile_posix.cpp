@@ -24,7 +24,7 @@ private:
 std::unique_ptr<ProfileFile::Backend> OpenProfileBackend(const std::string& path)
 {
     std::string text;
-    ReadWholeFile(ReadHostPath(path), text); // unreadable reads as empty
+    ReadHostFile(ReadHostPath(path), text); // unreadable reads as empty
     return std::make_unique<PosixProfile>(text);
 }
 

@@ -114,7 +114,7 @@ void Refresh(CachedStore& c)
     const FileIdentity now = exists ? Identify(st) : FileIdentity{};
     if (c.loaded && (c.dirty || (now == c.identity && !c.racy))) return;
     std::string text;
-    const bool readable = exists && (st.st_mode & S_IRUSR) != 0 && ReadWholeFile(path, text);
+    const bool readable = exists && (st.st_mode & S_IRUSR) != 0 && ReadHostFile(path, text);
     if (c.loaded && now == c.identity && readable && Fingerprint(text) == c.fingerprint) {
         c.racy = IsRacy(now);
         return;

@@ -8,7 +8,7 @@ namespace tarvex::platform {
 std::optional<VersionResource> VersionResource::Read(const std::string& path)
 {
     std::string image;
-    if (!ReadWholeFile(ReadHostPath(path), image)) return std::nullopt;
+    if (!ReadHostFile(ReadHostPath(path), image)) return std::nullopt;
     std::optional<std::string_view> resource = FindVersionResource(image);
     if (!resource) return std::nullopt;
     return VersionResource(std::vector<unsigned char>(resource->begin(), resource->end()));

@@ -76,6 +76,22 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
         throw EInOutError(GetLastError());
 }
 
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    bytes.clear();
+    char buffer[16384];
+    for (;;) {
+        DWORD got = 0;
+        // A read that fails half-way is a file that cannot be read, not a shorter one.
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return false;
+        if (got == 0) return true;
+        bytes.append(buffer, got);
+    }
+}
+
 bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
 {
     FILETIME localTime, utc;
