@@ -7,13 +7,43 @@
 
 namespace tarvex {
 
-// Leading and trailing blanks and control characters (every byte up to the
-// space) removed, as the framework's Trim removes them.
-inline std::string Trim(std::string_view text)
+// Which bytes a trim takes away. Readers of Windows text disagree on it,
+// each for a reason of the function it follows.
+enum class Blanks {
+    Controls, // every byte up to the space: the framework's Trim
+    CSpace,   // space, tab, CR, LF, VT, FF: INI lines, as the profile reader trims them
+    SpaceTab, // space and tab: what the profile functions strip around names and values
+    Space,    // the space alone: what Windows drops at the end of a file name
+};
+
+constexpr bool IsBlank(char c, Blanks blanks)
 {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-    return std::string(text);
+    switch (blanks) {
+    case Blanks::Controls: return static_cast<unsigned char>(c) <= ' ';
+    case Blanks::CSpace: return c == ' ' || (c >= '\t' && c <= '\r');
+    case Blanks::SpaceTab: return c == ' ' || c == '\t';
+    case Blanks::Space: return c == ' ';
+    }
+    return false;
+}
+
+constexpr std::string_view TrimEndView(std::string_view text, Blanks blanks)
+{
+    while (!text.empty() && IsBlank(text.back(), blanks)) text.remove_suffix(1);
+    return text;
+}
+
+constexpr std::string_view TrimView(std::string_view text, Blanks blanks = Blanks::Controls)
+{
+    while (!text.empty() && IsBlank(text.front(), blanks)) text.remove_prefix(1);
+    return TrimEndView(text, blanks);
+}
+
+// Leading and trailing blanks removed, by default as the framework's Trim
+// removes them.
+inline std::string Trim(std::string_view text, Blanks blanks = Blanks::Controls)
+{
+    return std::string(TrimView(text, blanks));
 }
 
 // The text inside one pair of matching quotes (" or ') that encloses all of

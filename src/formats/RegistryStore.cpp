@@ -2,6 +2,7 @@
 
 #include "base/Ascii.h"
 #include "base/Exception.h"
+#include "base/Text.h"
 
 namespace tarvex {
 
@@ -11,12 +12,7 @@ constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
                                        "HKEY_CURRENT_CONFIG"};
 
-std::string_view TrimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
+std::string_view TrimBlanks(std::string_view s) { return TrimView(s, Blanks::SpaceTab); }
 
 // Canonical spelling for comparisons: no empty components, trailing
 // separators dropped.

@@ -70,8 +70,7 @@ namespace {
 bool IsDeviceName(std::string_view name)
 {
     // The part before the first dot, without its trailing blanks, decides.
-    name = name.substr(0, name.find('.'));
-    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    name = TrimEndView(name.substr(0, name.find('.')), Blanks::Space);
     for (const char* device : {"CON", "PRN", "AUX", "NUL"})
         if (SameTextAscii(name, device)) return true;
     return name.size() == 4 && (SameTextAscii(name.substr(0, 3), "COM") || SameTextAscii(name.substr(0, 3), "LPT")) &&

@@ -1,6 +1,7 @@
 #include "platform/ProfileBackend.h"
 
 #include "base/Ascii.h"
+#include "base/Text.h"
 
 #include <windows.h>
 
@@ -11,12 +12,7 @@ namespace tarvex::platform {
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
+std::string_view TrimBlanks(std::string_view s) { return TrimView(s, Blanks::SpaceTab); }
 
 // One section as the profile functions give it: each key=value line once.
 // Reading it in one call keeps a full FILES list from costing one profile
@@ -42,10 +38,7 @@ public:
         const SectionLines& lines = Section(std::string(TrimBlanks(section)));
         auto it = lines.firstByName.find(AsciiLowerCopy(TrimBlanks(key)));
         if (it == lines.firstByName.end()) return std::nullopt;
-        std::string_view v = lines.entries[it->second].second;
-        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-            v = v.substr(1, v.size() - 2);
-        return std::string(v);
+        return StripQuotes(lines.entries[it->second].second);
     }
 
     std::vector<std::string> KeyNames(const std::string& section) const override
