@@ -1,12 +1,12 @@
 #include "authoring/MediumCheck.h"
 
 #include "authoring/FileBytes.h"
-#include "authoring/IniLineLocator.h"
 #include "base/Ascii.h"
 #include "base/Text.h"
 #include "engine/CopyFile.h"
 #include "engine/Installation.h"
 #include "engine/RegistryWriter.h"
+#include "formats/IniText.h"
 #include "formats/SzddFormat.h"
 #include "paths/PathText.h"
 #include "paths/PathTokens.h"
@@ -14,7 +14,6 @@
 #include "platform/LzExpand.h"
 #include "platform/Profile.h"
 #include "platform/ShellLink.h"
-#include "formats/SzddFormat.h"
 #include "setup_description/DecimalText.h"
 #include "setup_description/Route.h"
 #include "setup_description/SetupInformation.h"
@@ -42,9 +41,6 @@ constexpr std::size_t kLinkMargin = 40;
 // No drive reports more free bytes than a 64-bit count holds.
 constexpr long double kMostFreeSpace = 18446744073709551616.0L;
 
-constexpr const char* kGeneralKeys[] = {"Title",        "Executable", "ReadMe",    "License",
-                                        "Directory",    "NewDirectory", "StartMenu", "NewMenu",
-                                        "TotalSize",    "Route",      "Run",       "Run Description"};
 constexpr const char* kSections[] = {"GENERAL", "FILES", "ICONS", "DIRECTORIES", "REGISTRY"};
 
 // The tokens of the three expansion tables, each with its table.
@@ -138,12 +134,12 @@ bool IsEntryNumber(const std::string& name, std::size_t count)
            name.find_first_not_of("0123456789") == std::string::npos && std::stoul(name) <= count;
 }
 
-ListReading ReadListEntries(const platform::ProfileFile& ini, const IniLineLocator& lines, const std::string& section)
+ListReading ReadListEntries(const platform::ProfileFile& ini, const IniText& lines, const std::string& section)
 {
     using Cause = UnreadEntry::Cause;
     ListReading reading;
     std::vector<std::string> listed = ini.ReadKeyNames(section);
-    std::vector<IniLineLocator::Key> written = lines.Keys(section);
+    std::vector<IniText::Key> written = lines.Keys(section);
     for (std::size_t i = listed.size(); i < written.size(); ++i)
         reading.unread.push_back({Cause::PastKeyList, written[i].name, written[i].line});
 
@@ -166,7 +162,7 @@ ListReading ReadListEntries(const platform::ProfileFile& ini, const IniLineLocat
         bool number = !name.empty() && name.find_first_not_of("0123456789") == std::string::npos && name[0] != '0';
         reading.unread.push_back({number ? Cause::AboveCount : Cause::NotANumber, name, lines.KeyLine(section, name)});
     }
-    for (const IniLineLocator::Key& line : lines.LinesWithoutEquals(section))
+    for (const IniText::Key& line : lines.LinesWithoutEquals(section))
         reading.unread.push_back({Cause::NoEquals, line.name, line.line});
     return reading;
 }
@@ -255,7 +251,7 @@ private:
                 Add(Severity::Warning, "section-repeated", section, "", line,
                     std::string("a second [") + section + "] section is not read; only the first counts");
             std::map<std::string, int> first;
-            for (const IniLineLocator::Key& key : lines_.Keys(section)) {
+            for (const IniText::Key& key : lines_.Keys(section)) {
                 auto [it, fresh] = first.emplace(AsciiLowerCopy(key.name), key.line);
                 if (!fresh)
                     Add(Severity::Warning, "key-repeated", section, key.name, key.line,
@@ -270,26 +266,28 @@ private:
 
     void CheckGeneral()
     {
-        for (const IniLineLocator::Key& bare : lines_.LinesWithoutEquals("GENERAL"))
+        for (const IniText::Key& bare : lines_.LinesWithoutEquals("GENERAL"))
             Add(Severity::Warning, "line-no-equals", "GENERAL", "", bare.line,
                 Quoted(bare.name) + " has no '=': it is no key and is never read");
-        for (const char* key : kGeneralKeys) {
-            std::string value = ini_.ReadString("GENERAL", key, std::string(key) == "TotalSize" ? "-1" : "ERROR");
+        // Read as the wizard reads them, by its own table.
+        ReadGeneralTexts(ini_, description_);
+        for (const auto& [key, field] : kGeneralTexts) {
+            const std::string& value = description_.*field;
             general_[key] = value;
-            if (std::string(key) != "TotalSize" && value == "ERROR") {
+            if (value == kMissingText) {
                 generalComplete_ = false;
                 Add(Severity::Error, "general-incomplete", "GENERAL", key,
                     lines_.KeyLine("GENERAL", key) ? "the value ERROR reads as a missing key; the wizard does not start"
                                                    : "missing; the wizard does not start");
             }
         }
-        const std::string& total = general_["TotalSize"];
+        const std::string total = ini_.ReadString("GENERAL", kTotalSizeKey, kMissingSize);
         try {
             totalSize_ = StrToFloat(total, '.');
             if (totalSize_ == -1) {
                 generalComplete_ = false;
                 totalSize_.reset();
-                Add(Severity::Error, "general-incomplete", "GENERAL", "TotalSize",
+                Add(Severity::Error, "general-incomplete", "GENERAL", kTotalSizeKey,
                     "missing (or -1); the wizard does not start");
             } else if (total.find('.') != std::string::npos) {
                 Add(Severity::Warning, "totalsize-fraction", "GENERAL", "TotalSize",
@@ -314,12 +312,12 @@ private:
         }
 
         const std::string& title = general_["Title"];
-        if (title != "ERROR" && !TitleNamesOwnKey(title))
+        if (title != kMissingText && !TitleNamesOwnKey(title))
             Add(Severity::Error, "title-empty", "GENERAL", "Title",
                 "names no key of its own under the shared Uninstall key; the installation refuses to start");
 
         const std::string& route = general_["Route"];
-        if (route != "ERROR") {
+        if (route != kMissingText) {
             for (std::size_t i = 0; i < route.size(); ++i) {
                 char c = route[i];
                 if (c >= '0' && c <= '5') continue;
@@ -340,14 +338,14 @@ private:
         CheckTokens("GENERAL", "Run", general_["Run"]);
         CheckNotExpanded("GENERAL", "NewDirectory", general_["NewDirectory"], "in NewDirectory");
         for (const char* key : {"Directory", "NewDirectory", "StartMenu", "NewMenu"})
-            if (general_[key] != "ERROR") CheckNames("GENERAL", key, general_[key]);
+            if (general_[key] != kMissingText) CheckNames("GENERAL", key, general_[key]);
     }
 
     // The licence or information text that a page of the route shows.
     void CheckText(const char* key)
     {
         const std::string& name = general_[key];
-        if (name == "ERROR") return;
+        if (name == kMissingText) return;
         if (!FindOnMedium(name))
             Add(Severity::Error, "text-missing", "GENERAL", key,
                 Quoted(name) + " is not on the medium; its page cannot be shown and the wizard stops");
@@ -719,11 +717,7 @@ private:
         if (!generalComplete_) return std::nullopt;
         try {
             TInstallOption choices;
-            choices.StartMenu = ExpandTokens("%STARTMENU", choices);
-            choices.StartMenu = ExpandTokens(general_["StartMenu"], choices);
-            choices.NewMenu = ExpandTokens(general_["NewMenu"], choices);
-            choices.Directory = ExpandTokens(general_["Directory"], choices);
-            choices.NewDirectory = general_["NewDirectory"];
+            SetUpChoices(choices, description_);
             return choices;
         } catch (const std::exception&) {
             return std::nullopt;
@@ -732,9 +726,10 @@ private:
 
     std::string medium_;
     platform::ProfileFile ini_;
-    IniLineLocator lines_;
+    IniText lines_;
     MediumReport report_;
-    std::map<std::string, std::string> general_;
+    TSetupInformation description_; // GENERAL's texts only
+    std::map<std::string, std::string> general_; // the same by key
     bool generalComplete_ = true;
     std::optional<long double> totalSize_;
     bool expandedSizeKnown_ = true;
@@ -777,13 +772,11 @@ std::optional<std::string> ReadIniText(const std::string& iniPath, std::string& 
     std::string cause = FileReadProblem(iniPath);
     std::string text;
     if (cause.empty()) {
-        std::ifstream in(iniPath, std::ios::binary);
         try {
-            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            text = ReadFileBytes(iniPath);
         } catch (const std::exception&) {
-            in.setstate(std::ios::badbit);
+            cause = "cannot be read";
         }
-        if (!in || in.bad()) cause = "cannot be read";
     }
     if (!cause.empty()) {
         problem = std::string(kGeneralFailed) + ": " + iniPath + ": " + cause;
@@ -813,7 +806,7 @@ std::vector<UnreadEntry> UnreadEntries(const std::string& iniPath, const std::st
     std::string problem;
     std::optional<std::string> text = ReadIniText(iniPath, problem);
     if (!text) return {};
-    return ReadListEntries(platform::ProfileFile(iniPath), IniLineLocator(*text), section).unread;
+    return ReadListEntries(platform::ProfileFile(iniPath), IniText(*text), section).unread;
 }
 
 } // namespace tarvex

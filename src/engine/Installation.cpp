@@ -215,15 +215,19 @@ void TInstallation::SaveUninstallLog()
     if (!platform::FileExists(LogFileName)) throw EInstallError("Unable create uninstall log: " + LogFileName);
 }
 
+void SetUpChoices(TInstallOption& choices, const TSetupInformation& info)
+{
+    choices.StartMenu = ExpandTokens("%STARTMENU", choices);
+    choices.StartMenu = ExpandTokens(info.StartMenu, choices);
+    choices.NewMenu = ExpandTokens(info.NewMenu, choices);
+    choices.Directory = ExpandTokens(info.Directory, choices);
+    choices.NewDirectory = info.NewDirectory;
+}
+
 void SetUpChoices(TInstallation& installation)
 {
-    const TSetupInformation& info = installation.SetupInfo;
-    installation.StartMenu = ExpandTokens("%STARTMENU", installation);
-    installation.StartMenu = ExpandTokens(info.StartMenu, installation);
-    installation.NewMenu = ExpandTokens(info.NewMenu, installation);
-    installation.Directory = ExpandTokens(info.Directory, installation);
-    installation.NewDirectory = info.NewDirectory;
-    installation.Title = info.Title;
+    SetUpChoices(installation, installation.SetupInfo);
+    installation.Title = installation.SetupInfo.Title;
 }
 
 bool TitleNamesOwnKey(const std::string& title)

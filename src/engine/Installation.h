@@ -70,9 +70,11 @@ public:
     void AskOverwrite();
 };
 
-// Fills the engine's choices and title from its description as the wizard
-// starts: StartMenu, NewMenu and Directory expanded (StartMenu against the
-// user's Start Menu folder), NewDirectory and Title as written.
+// The choices the wizard starts with, from the description: StartMenu,
+// NewMenu and Directory expanded (StartMenu against the user's Start Menu
+// folder), NewDirectory as written. What tarvex check holds links against.
+void SetUpChoices(TInstallOption& choices, const TSetupInformation& info);
+// The same for the engine, whose title is then the description's.
 void SetUpChoices(TInstallation& installation);
 
 // Whether a title names a key of its own under the Uninstall key. One with

@@ -13,27 +13,9 @@ namespace tarvex {
 namespace {
 
 constexpr char kGeneral[] = "GENERAL";
-constexpr char kMissing[] = "ERROR";
-constexpr char kMissingSize[] = "-1";
 constexpr char kFilesFailed[] = "Unable to read FILES section of ini file";
 constexpr char kIconsFailed[] = "Unable to read ICONS section of ini file";
 constexpr char kRegistryFailed[] = "Unable to read REGISTRY section of ini file";
-
-constexpr char kTotalSize[] = "TotalSize";
-// GENERAL's text keys and their fields.
-const std::pair<const char*, std::string TSetupInformation::*> kGeneralTexts[] = {
-    {"Title", &TSetupInformation::Title},
-    {"Executable", &TSetupInformation::Executable},
-    {"ReadMe", &TSetupInformation::ReadMe},
-    {"License", &TSetupInformation::License},
-    {"Directory", &TSetupInformation::Directory},
-    {"NewDirectory", &TSetupInformation::NewDirectory},
-    {"StartMenu", &TSetupInformation::StartMenu},
-    {"NewMenu", &TSetupInformation::NewMenu},
-    {"Route", &TSetupInformation::Route},
-    {"Run", &TSetupInformation::Run},
-    {"Run Description", &TSetupInformation::RunDescription},
-};
 
 // Runs one list section's reading; any failure becomes the section's message.
 template <typename Fn>
@@ -49,6 +31,28 @@ void ReadListSection(const char* failure, Fn&& fn)
 } // namespace
 
 const char kGeneralFailed[] = "Unable to read GENERAL section of ini file";
+const char kMissingText[] = "ERROR";
+const char kMissingSize[] = "-1";
+const char kTotalSizeKey[] = "TotalSize";
+
+const GeneralText kGeneralTexts[11] = {
+    {"Title", &TSetupInformation::Title},
+    {"Executable", &TSetupInformation::Executable},
+    {"ReadMe", &TSetupInformation::ReadMe},
+    {"License", &TSetupInformation::License},
+    {"Directory", &TSetupInformation::Directory},
+    {"NewDirectory", &TSetupInformation::NewDirectory},
+    {"StartMenu", &TSetupInformation::StartMenu},
+    {"NewMenu", &TSetupInformation::NewMenu},
+    {"Route", &TSetupInformation::Route},
+    {"Run", &TSetupInformation::Run},
+    {"Run Description", &TSetupInformation::RunDescription},
+};
+
+void ReadGeneralTexts(const platform::ProfileFile& ini, TSetupInformation& info)
+{
+    for (const auto& [key, field] : kGeneralTexts) info.*field = ini.ReadString(kGeneral, key, kMissingText);
+}
 
 std::string NextField(std::string& rest)
 {
@@ -88,7 +92,7 @@ TSetupInformation::TSetupInformation(const std::string& iniPath)
 bool TSetupInformation::GeneralComplete() const
 {
     for (const auto& [key, field] : kGeneralTexts)
-        if (this->*field == kMissing) return false;
+        if (this->*field == kMissingText) return false;
     return TotalSize != -1;
 }
 
@@ -96,8 +100,8 @@ void TSetupInformation::Load(const platform::ProfileFile& ini)
 {
     // The texts before TotalSize: the order is not seen, as only the
     // conversion of TotalSize can fail.
-    for (const auto& [key, field] : kGeneralTexts) this->*field = ini.ReadString(kGeneral, key, kMissing);
-    TotalSize = StrToFloat(ini.ReadString(kGeneral, kTotalSize, kMissingSize), platform::DecimalSeparator());
+    ReadGeneralTexts(ini, *this);
+    TotalSize = StrToFloat(ini.ReadString(kGeneral, kTotalSizeKey, kMissingSize), platform::DecimalSeparator());
 
     if (!GeneralComplete()) throw EInvalidIni(kGeneralFailed);
 
@@ -139,12 +143,14 @@ void TSetupInformation::Load(const platform::ProfileFile& ini)
 std::vector<std::string> MissingGeneralKeys(const std::string& iniPath)
 {
     platform::ProfileFile ini(iniPath);
+    TSetupInformation general;
+    ReadGeneralTexts(ini, general);
     std::vector<std::string> missing;
     for (const auto& [key, field] : kGeneralTexts)
-        if (ini.ReadString(kGeneral, key, kMissing) == kMissing) missing.push_back(key);
+        if (general.*field == kMissingText) missing.push_back(key);
     try {
-        if (StrToFloat(ini.ReadString(kGeneral, kTotalSize, kMissingSize), platform::DecimalSeparator()) == -1)
-            missing.push_back(kTotalSize);
+        if (StrToFloat(ini.ReadString(kGeneral, kTotalSizeKey, kMissingSize), platform::DecimalSeparator()) == -1)
+            missing.push_back(kTotalSizeKey);
     } catch (const Exception&) {
         // Not a number: a failure of its own, not a missing key.
     }

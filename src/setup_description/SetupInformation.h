@@ -45,6 +45,8 @@ struct TRegistryItem {
 
 class TSetupInformation {
 public:
+    // Nothing read: every text empty (see ReadGeneralTexts).
+    TSetupInformation() = default;
     explicit TSetupInformation(const std::string& iniPath);
 
     std::string Route;
@@ -69,6 +71,23 @@ public:
 private:
     void Load(const platform::ProfileFile& ini);
 };
+
+// What a GENERAL key that is not there reads as: a text "ERROR", TotalSize
+// "-1". Either value written out reads as missing too.
+extern const char kMissingText[];
+extern const char kMissingSize[];
+extern const char kTotalSizeKey[]; // "TotalSize", read after the texts as a number
+
+// GENERAL's text keys in the order they are read, each with its field.
+struct GeneralText {
+    const char* key;
+    std::string TSetupInformation::*field;
+};
+extern const GeneralText kGeneralTexts[11];
+
+// GENERAL's texts as the wizard reads them into info, a missing one as
+// kMissingText; TotalSize is not read.
+void ReadGeneralTexts(const platform::ProfileFile& ini, TSetupInformation& info);
 
 // Takes the next comma-separated field off the front of rest.
 std::string NextField(std::string& rest);

@@ -2,10 +2,11 @@
 // section, key and line, and a sound medium gives no finding at all.
 #include "TestSupport.h"
 
-#include "authoring/IniLineLocator.h"
 #include "authoring/MediumCheck.h"
+#include "formats/IniText.h"
 #include "formats/SzddCompressor.h"
 #include "paths/PathText.h"
+#include "setup_description/SetupInformation.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,34 @@ TEST(MediumCheck, SoundMediumHasNoFindings)
     MediumReport report = medium.Check();
     EXPECT_TRUE(report.problems.empty()) << Describe(report);
     EXPECT_EQ(report.expandedSize, 20007 + 11 + 4);
+}
+
+// What check calls a missing GENERAL key is what stops the wizard and
+// tarvex install: one key at a time left out, or written as its marker.
+TEST(MediumCheck, EveryGeneralKeyTheWizardNeedsIsOneCheckNeeds)
+{
+    std::vector<std::pair<std::string, std::string>> keys; // key, marker
+    for (const GeneralText& text : kGeneralTexts) keys.emplace_back(text.key, kMissingText);
+    keys.emplace_back(kTotalSizeKey, kMissingSize);
+    ASSERT_EQ(keys.size(), 12u) << "GENERAL's keys in the sound medium";
+    for (const auto& [key, marker] : keys) {
+        for (bool written : {false, true}) {
+            SeededMedium medium;
+            int line = 2;
+            while (kSoundIni[static_cast<std::size_t>(line - 1)].rfind(key + "=", 0) != 0) ++line;
+            medium.SetLine(line, written ? key + "=" + marker : "");
+            MediumReport report = medium.Check();
+            EXPECT_TRUE(Has(report, Severity::Error, "general-incomplete", "GENERAL", key, written ? line : 1))
+                << key << (written ? " written as " + marker : " left out") << "\n" << Describe(report);
+            EXPECT_EQ(MissingGeneralKeys(medium.IniPath()), std::vector<std::string>{key});
+            try {
+                TSetupInformation wizard(medium.IniPath());
+                ADD_FAILURE() << "the wizard reads GENERAL without " << key;
+            } catch (const EInvalidIni& e) {
+                EXPECT_EQ(e.Message(), kGeneralFailed);
+            }
+        }
+    }
 }
 
 struct Seed {
@@ -294,9 +323,9 @@ TEST(MediumCheck, UnreadFilesEntriesAreTheOnesReported)
     EXPECT_TRUE(Has(report, Severity::Error, "line-no-equals", "FILES", "", 18));
 }
 
-TEST(IniLineLocator, FollowsTheReadingRules)
+TEST(IniText, TellsTheLinesOfWhatItReads)
 {
-    IniLineLocator lines("\xEF\xBB\xBF; comment\r\n[ general ]\r\n  Title = A \r\nTITLE=B\r\n;Title=C\r\nnoequals\r\n"
+    IniText lines("\xEF\xBB\xBF; comment\r\n[ general ]\r\n  Title = A \r\nTITLE=B\r\n;Title=C\r\nnoequals\r\n"
                          "[Files]\r\n1=x\r\n[GENERAL]\r\nRun=y\r\n");
     EXPECT_EQ(lines.SectionLine("GENERAL"), 2);
     EXPECT_EQ(lines.KeyLine("general", "title"), 3); // the first occurrence counts
@@ -308,6 +337,13 @@ TEST(IniLineLocator, FollowsTheReadingRules)
     EXPECT_EQ(lines.SectionLine("ICONS"), 0);
     ASSERT_EQ(lines.LinesWithoutEquals("GENERAL").size(), 1u) << "the comment is not one";
     EXPECT_EQ(lines.LinesWithoutEquals("GENERAL")[0].line, 6);
+
+    // A lone CR ends a line for the reader, so it is counted as one.
+    IniText crOnly("[GENERAL]\rTitle=A\r\r\nRun=B\n\rStartMenu=C");
+    EXPECT_EQ(crOnly.KeyLine("GENERAL", "Title"), 2);
+    EXPECT_EQ(crOnly.KeyLine("GENERAL", "Run"), 4);
+    EXPECT_EQ(crOnly.KeyLine("GENERAL", "StartMenu"), 6);
+    EXPECT_EQ(crOnly.Lookup("GENERAL", "Run"), "B");
 }
 
 } // namespace
