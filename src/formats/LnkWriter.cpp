@@ -80,8 +80,9 @@ std::vector<std::string_view> Components(std::string_view rest)
 // My Computer, the drive, then one entry per folder and the file itself.
 // File entries hold the plain (ANSI) name only, as the long-standing item
 // form does; size, time and attributes of a target that may not exist yet
-// are left zero apart from the folder bit.
-void AppendIdList(Bytes& out, std::string_view target)
+// are left zero apart from the folder bit. False, with nothing written, when
+// the list does not fit its 16-bit size: the link info still names the target.
+bool AppendIdList(Bytes& out, std::string_view target)
 {
     Bytes items;
     items.U16(0x14);
@@ -99,6 +100,7 @@ void AppendIdList(Bytes& out, std::string_view target)
         const bool last = i + 1 == parts.size();
         std::size_t nameBytes = parts[i].size() + 1;
         if (nameBytes % 2) ++nameBytes;
+        if (items.Size() + 14 + nameBytes + 2 > 0xFFFF) return false;
         items.U16(static_cast<unsigned>(14 + nameBytes));
         items.U8(last ? kItemFile : kItemDirectory);
         items.U8(0);
@@ -111,6 +113,7 @@ void AppendIdList(Bytes& out, std::string_view target)
     out.U16(static_cast<unsigned>(items.Size() + 2));
     out.Text(items.Str());
     out.U16(0);
+    return true;
 }
 
 // The target as a local path on a volume with no label; paths that don't
@@ -163,8 +166,9 @@ std::string LnkBytes(const LnkContents& contents)
     const bool onDrive = StartsWithDrive(contents.target);
     const bool hasWorkingDir = !contents.workingDirectory.empty();
     std::uint32_t flags = kHasLinkInfo | kHasName | kHasArguments | kIsUnicode;
-    if (onDrive) flags |= kHasLinkTargetIdList;
     if (hasWorkingDir) flags |= kHasWorkingDir;
+    Bytes idList;
+    if (onDrive && AppendIdList(idList, contents.target)) flags |= kHasLinkTargetIdList;
 
     Bytes out;
     out.U32(kHeaderSize);
@@ -172,13 +176,13 @@ std::string LnkBytes(const LnkContents& contents)
     out.U32(flags);
     out.U32(0);   // file attributes
     out.Zeros(24); // creation, access and write times
-    out.U32(0);   // file size
+    out.U32(0);   // file size: of a target that may not exist yet, none
     out.U32(0);   // icon index
     out.U32(kShowNormal);
     out.U16(0);   // hot key
     out.Zeros(10);
 
-    if (onDrive) AppendIdList(out, contents.target);
+    out.Text(idList.Str());
     AppendLinkInfo(out, contents.target, onDrive);
     AppendString(out, contents.description);
     if (hasWorkingDir) AppendString(out, contents.workingDirectory);

@@ -46,6 +46,26 @@ TEST(LnkWriter, IdListNamesEveryFolderThenTheFile)
     EXPECT_EQ(IdListItems(LnkBytes({"D:\\", "", "", ""})), (Items{{0x1F, ""}, {0x2F, "D:\\"}}));
 }
 
+// The ID list's sizes are 16-bit: a target whose list would pass 64 KiB
+// (one long name, or many folders) is named by the link info alone, which
+// every reader resolves, rather than by a list whose size wrapped around.
+TEST(LnkWriter, ATargetTooLongForTheIdListIsNamedByTheLinkInfoAlone)
+{
+    std::string folders = "C:";
+    while (folders.size() < 70000) folders += "\\folder";
+    for (const std::string& target : {"C:\\" + std::string(70000, 'n') + ".exe", folders + "\\x.exe"}) {
+        const std::string b = LnkBytes({target, "n", "a", ""});
+        const auto f = ParseLnk(b);
+        EXPECT_EQ(f.flags & 0x01, 0u);
+        EXPECT_EQ(f.localPath, target);
+        EXPECT_EQ(f.arguments, "a");
+    }
+    // The longest list that fits is still written.
+    const std::string fits = "C:\\" + std::string(0xFFFF - 0x14 - 25 - 14 - 2 - 1, 'n');
+    EXPECT_EQ(ParseLnk(LnkBytes({fits, "", "", ""})).flags & 0x01, 1u);
+    EXPECT_EQ(ParseLnk(LnkBytes({fits + "n", "", "", ""})).flags & 0x01, 0u);
+}
+
 TEST(LnkWriter, TargetWithoutDriveIsKeptAsGivenWithoutIdList)
 {
     for (const char* target : {"\\\\server\\share\\x.exe", "demo.exe"}) {
