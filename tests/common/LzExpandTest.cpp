@@ -17,11 +17,7 @@ namespace {
 using test::GeneratedPath;
 using test::ScratchDir;
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadBytes;
 
 std::string SzddBytes(std::uint32_t length, const std::string& data)
 {

@@ -47,21 +47,13 @@ std::string Listing(const std::string& iniPath)
     return out.str();
 }
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class ProfileCorpus : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ProfileCorpus, MatchesExpectedListing)
 {
     std::string name = GetParam();
     std::string actual = Listing(tarvex::test::DataPath("profile/" + name + ".ini"));
-    std::string expected = ReadText(std::string(TARVEX_TEST_DATA) + "/profile/" + name + ".expected");
+    std::string expected = tarvex::test::ReadBytes(std::string(TARVEX_TEST_DATA) + "/profile/" + name + ".expected");
     if (expected.empty()) {
         // First run for a new corpus file: leave the listing for review.
         std::ofstream(std::string(TARVEX_TEST_DATA) + "/profile/" + name + ".actual", std::ios::binary) << actual;

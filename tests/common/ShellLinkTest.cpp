@@ -25,9 +25,8 @@ class ShellLinkTest : public ::testing::Test {
 protected:
     LnkFields Read(const std::string& file) const
     {
-        std::ifstream in(file, std::ios::binary);
-        EXPECT_TRUE(in) << file;
-        return ParseLnk(std::string(std::istreambuf_iterator<char>(in), {}));
+        EXPECT_TRUE(std::filesystem::is_regular_file(file)) << file;
+        return ParseLnk(tarvex::test::ReadBytes(file));
     }
 
     tarvex::platform::ComApartment com_;

@@ -27,13 +27,7 @@ namespace {
 class MachineRoot : public test::MachineSandbox {
 protected:
     fs::path Root() const { return RootDir(); }
-    std::string ReadText(const fs::path& file) const
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string ReadText(const fs::path& file) const { return test::ReadBytes(file); }
     void WriteText(const fs::path& file, const std::string& text) const
     {
         fs::create_directories(file.parent_path());
