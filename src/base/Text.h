@@ -16,34 +16,37 @@ enum class Blanks {
     Space,    // the space alone: what Windows drops at the end of a file name
 };
 
-constexpr bool IsBlank(char c, Blanks blanks)
+// The set is a template argument, so that each caller's code is the plain
+// loop it would write by hand.
+template <Blanks blanks>
+constexpr bool IsBlank(char c)
 {
-    switch (blanks) {
-    case Blanks::Controls: return static_cast<unsigned char>(c) <= ' ';
-    case Blanks::CSpace: return c == ' ' || (c >= '\t' && c <= '\r');
-    case Blanks::SpaceTab: return c == ' ' || c == '\t';
-    case Blanks::Space: return c == ' ';
-    }
-    return false;
+    if constexpr (blanks == Blanks::Controls) return static_cast<unsigned char>(c) <= ' ';
+    if constexpr (blanks == Blanks::CSpace) return c == ' ' || (c >= '\t' && c <= '\r');
+    if constexpr (blanks == Blanks::SpaceTab) return c == ' ' || c == '\t';
+    return c == ' ';
 }
 
-constexpr std::string_view TrimEndView(std::string_view text, Blanks blanks)
+template <Blanks blanks>
+constexpr std::string_view TrimEndView(std::string_view text)
 {
-    while (!text.empty() && IsBlank(text.back(), blanks)) text.remove_suffix(1);
+    while (!text.empty() && IsBlank<blanks>(text.back())) text.remove_suffix(1);
     return text;
 }
 
-constexpr std::string_view TrimView(std::string_view text, Blanks blanks = Blanks::Controls)
+template <Blanks blanks = Blanks::Controls>
+constexpr std::string_view TrimView(std::string_view text)
 {
-    while (!text.empty() && IsBlank(text.front(), blanks)) text.remove_prefix(1);
-    return TrimEndView(text, blanks);
+    while (!text.empty() && IsBlank<blanks>(text.front())) text.remove_prefix(1);
+    return TrimEndView<blanks>(text);
 }
 
 // Leading and trailing blanks removed, by default as the framework's Trim
 // removes them.
-inline std::string Trim(std::string_view text, Blanks blanks = Blanks::Controls)
+template <Blanks blanks = Blanks::Controls>
+inline std::string Trim(std::string_view text)
 {
-    return std::string(TrimView(text, blanks));
+    return std::string(TrimView<blanks>(text));
 }
 
 // The text inside one pair of matching quotes (" or ') that encloses all of

@@ -7,13 +7,13 @@ namespace tarvex {
 
 namespace {
 
-std::string_view TrimSpace(std::string_view s) { return TrimView(s, Blanks::CSpace); }
+std::string_view TrimSpace(std::string_view s) { return TrimView<Blanks::CSpace>(s); }
 
 // A NUL byte ends a name or value (the profile functions hand them on as
 // zero-terminated strings); blanks left before it go with it.
 std::string_view CutAtNul(std::string_view s)
 {
-    return TrimEndView(s.substr(0, s.find('\0')), Blanks::SpaceTab);
+    return TrimEndView<Blanks::SpaceTab>(s.substr(0, s.find('\0')));
 }
 
 } // namespace

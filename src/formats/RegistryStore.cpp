@@ -12,7 +12,7 @@ constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
                                        "HKEY_CURRENT_CONFIG"};
 
-std::string_view TrimBlanks(std::string_view s) { return TrimView(s, Blanks::SpaceTab); }
+std::string_view TrimBlanks(std::string_view s) { return TrimView<Blanks::SpaceTab>(s); }
 
 // Canonical spelling for comparisons: no empty components, trailing
 // separators dropped.

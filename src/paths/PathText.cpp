@@ -70,7 +70,7 @@ namespace {
 bool IsDeviceName(std::string_view name)
 {
     // The part before the first dot, without its trailing blanks, decides.
-    name = TrimEndView(name.substr(0, name.find('.')), Blanks::Space);
+    name = TrimEndView<Blanks::Space>(name.substr(0, name.find('.')));
     for (const char* device : {"CON", "PRN", "AUX", "NUL"})
         if (SameTextAscii(name, device)) return true;
     return name.size() == 4 && (SameTextAscii(name.substr(0, 3), "COM") || SameTextAscii(name.substr(0, 3), "LPT")) &&

@@ -12,7 +12,7 @@ namespace tarvex::platform {
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view s) { return TrimView(s, Blanks::SpaceTab); }
+std::string_view TrimBlanks(std::string_view s) { return TrimView<Blanks::SpaceTab>(s); }
 
 // One section as the profile functions give it: each key=value line once.
 // Reading it in one call keeps a full FILES list from costing one profile
