@@ -6,9 +6,11 @@
 #include "setup_description/DecimalText.h"
 #include "setup_description/SetupInformation.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvex::platform {
 
@@ -73,7 +75,20 @@ void CheckReader(std::string_view text)
 {
     IniText ini(text);
     static const char* const kSections[] = {"GENERAL", "files", "ICONS", "Directories", "REGISTRY", "", " GENERAL "};
+    // Lines are counted from 1; there are no more than the line ends allow.
+    const int lines = 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n') +
+                                           std::count(text.begin(), text.end(), '\r'));
     for (const char* section : kSections) {
+        // The lines told are those of the keys listed, in file order.
+        std::vector<IniText::Key> keys = ini.Keys(section);
+        std::vector<std::string> names = ini.KeyNames(section);
+        Require(keys.size() == names.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            Require(keys[i].name == names[i]);
+            Require(keys[i].line >= 1 && keys[i].line <= lines && (i == 0 || keys[i].line > keys[i - 1].line));
+            Require(ini.KeyLine(section, keys[i].name) >= 1);
+        }
+        for (const IniText::Key& bare : ini.LinesWithoutEquals(section)) Require(bare.line >= 1 && bare.line <= lines);
         for (const std::string& name : ini.KeyNames(section)) {
             CheckPiece(text, name);
             Require(!name.empty() && name.front() != ';');
