@@ -11,7 +11,7 @@ cmake --build "$build" --target compress_bench
 
 if [ ! -f "$data/done" ]; then
     mkdir -p "$data"
-    python3 "$src/bench/make-data.py" "$data" 9 2 2 4 1 /usr/bin /usr/lib/x86_64-linux-gnu
+    python3 "$src/bench/make-data.py" "$data" 9 2 2 4
     touch "$data/done"
 fi
 "$build/bench/compress_bench" "$build/compress-work" "$data"/*.txt "$data"/*.bin

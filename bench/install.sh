@@ -16,9 +16,9 @@ cmake --build "$build" --target tarvex install_bench
 if [ ! -f "$data/done" ]; then
     rm -rf "$data"
     mkdir -p "$data/medium1" "$data/medium2"
-    python3 - "$data" <<'PY'
+    python3 - "$data" "$src" <<'PY'
 import math, os, random, sys
-out = sys.argv[1]
+out, src = sys.argv[1], sys.argv[2]
 r = random.Random(11)
 count, total = 2000, 200 << 20
 # Sizes spread like a real product's: many small files, a few large ones.
@@ -35,19 +35,10 @@ def text(size):
         parts.append(line)
         n += len(line)
     return "".join(parts).encode()[:size]
-# Binary: the host's libraries, cut into pieces.
-blobs = []
-for d in ("/usr/lib/x86_64-linux-gnu",):
-    for name in sorted(os.listdir(d)):
-        p = os.path.join(d, name)
-        if os.path.isfile(p) and not os.path.islink(p) and os.path.getsize(p) > 65536:
-            blobs.append(p)
-blob = bytearray()
-for p in blobs:
-    with open(p, "rb") as f:
-        blob += f.read(2 << 20)
-    if len(blob) > 64 << 20:
-        break
+# Binary: program-like bytes, cut into pieces.
+sys.path.insert(0, os.path.join(src, "bench"))
+from program_like import program_like
+blob = program_like(r, 24 << 20, common)
 dirs = ["%APPPATH"] * 8 + ["%APPPATH\\Data"] * 7 + ["%APPPATH\\Data\\Sub Folder"] * 3 + ["%APPPATH\\Docs"] * 2
 files, compress = [[], []], [[], []]
 for i, size in enumerate(sizes):

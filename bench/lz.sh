@@ -12,7 +12,7 @@ i686-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -o "$build/lzcopy_timer.exe" "$sr
 
 if [ ! -f "$data/done" ]; then
     mkdir -p "$data"
-    python3 "$src/bench/make-data.py" "$data" 7 5 6 12 4 /usr/lib/x86_64-linux-gnu /usr/bin
+    python3 "$src/bench/make-data.py" "$data" 7 5 6 12
     (cd "$data" && rm -f ./*_ && mscompress ./*.txt ./*.bin)
     touch "$data/done"
 fi

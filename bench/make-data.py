@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
-"""Benchmark inputs, the same on every run: word-frequency text and slices of
-the host's own programs and libraries.
+"""Benchmark inputs, the same on every run and every machine: word-frequency
+text and program-like binaries (program_like.py).
 
-usage: make-data.py OUT SEED TEXTS BINARIES SIZE_MIB CHUNK_MIB DIR...
+usage: make-data.py OUT SEED TEXTS BINARIES SIZE_MIB
 """
 import os
 import random
 import sys
 
-out, seed, texts, binaries, size_mib, chunk_mib = sys.argv[1], *map(int, sys.argv[2:7])
-dirs = sys.argv[7:]
-size, chunk = size_mib << 20, chunk_mib << 20
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from program_like import program_like  # noqa: E402
+
+out, seed, texts, binaries, size_mib = sys.argv[1], *map(int, sys.argv[2:6])
+size = size_mib << 20
 r = random.Random(seed)
 common = ["the", "of", "and", "to", "a", "in", "is", "that", "for", "it", "as", "with", "was", "on", "be",
           "file", "setup", "install", "directory", "program", "windows", "copy", "version", "date"]
@@ -29,15 +31,5 @@ def text(n_bytes):
 
 for i in range(texts):
     open(os.path.join(out, "text%d.txt" % i), "wb").write(text(size))
-names = []
-for d in dirs:
-    for name in sorted(os.listdir(d)):
-        p = os.path.join(d, name)
-        if os.path.isfile(p) and not os.path.islink(p):
-            names.append(p)
 for i in range(binaries):
-    blob = bytearray()
-    while len(blob) < size and names:
-        with open(names.pop(0), "rb") as f:
-            blob += f.read(chunk)
-    open(os.path.join(out, "binary%d.bin" % i), "wb").write(bytes(blob[:size]))
+    open(os.path.join(out, "binary%d.bin" % i), "wb").write(program_like(r, size, common))

@@ -267,7 +267,7 @@ std::uint32_t TSuperTimer::BaseClock() const
 
 void TSuperTimer::DeliverTick(std::uint32_t generation)
 {
-    const std::shared_ptr<bool> alive = alive_;
+    const SharedFlag alive = alive_;
     bool current = false;
     {
         std::lock_guard lock(mutex_);
@@ -277,7 +277,7 @@ void TSuperTimer::DeliverTick(std::uint32_t generation)
     // The worker goes on once this call is over, even when OnTimer throws.
     struct Release {
         TSuperTimer* timer;
-        const std::shared_ptr<bool>& alive;
+        const SharedFlag& alive;
         ~Release()
         {
             if (!*alive) return;
@@ -293,7 +293,7 @@ void TSuperTimer::DeliverTick(std::uint32_t generation)
 
 void TSuperTimer::DoTick()
 {
-    const std::shared_ptr<bool> alive = alive_;
+    const SharedFlag alive = alive_;
     if (OnTimer) OnTimer(*this);
     if (!*alive) return;
     if (KeepsRunning(countDown_, interval_, timeCount_, tickLimit_)) return;

@@ -12,6 +12,32 @@
 
 namespace tarvex {
 
+// A flag shared by a timer and the calls it has queued for the main thread:
+// copied on the worker thread, read, cleared and dropped on the main thread.
+// What std::shared_ptr<bool> would do, without the library's shared pointer
+// support that setup.exe would otherwise link.
+class SharedFlag {
+public:
+    SharedFlag() : state_(new State) {}
+    SharedFlag(const SharedFlag& other) noexcept : state_(other.state_)
+    {
+        state_->refs.fetch_add(1, std::memory_order_relaxed);
+    }
+    SharedFlag& operator=(const SharedFlag&) = delete;
+    ~SharedFlag()
+    {
+        if (state_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete state_;
+    }
+    bool& operator*() const noexcept { return state_->value; }
+
+private:
+    struct State {
+        std::atomic<int> refs{1};
+        bool value = true;
+    };
+    State* state_;
+};
+
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // THREAD_PRIORITY_* value of a priority.
@@ -157,7 +183,7 @@ private:
     std::int32_t timeCount_ = 0;
     std::int32_t tickLimit_ = -1;
     // Tells calls still queued for the main thread that the timer is gone.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    SharedFlag alive_;
 
     std::unique_ptr<TTimerThread> thread_;
 };

@@ -239,6 +239,12 @@ void PressButton(HWND dialog, int id)
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+bool TakingScreenshots()
+{
+    char dir[8];
+    return GetEnvironmentVariableA("TARVEX_SHOTS", dir, sizeof dir) != 0;
+}
+
 void Screenshot(const std::string& name)
 {
     Screenshot(name, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});

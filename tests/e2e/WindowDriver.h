@@ -75,6 +75,9 @@ std::string ClipboardText();
 HWND FocusOf(HWND window);
 // A visible top-level window with this title, of any process.
 HWND FindAnyWindow(const std::string& title);
+// Whether this run takes the pictures (TARVEX_SHOTS names their folder).
+bool TakingScreenshots();
+
 // Saves the whole screen as NAME.bmp in the folder named by TARVEX_SHOTS
 // (set by the test script); does nothing when it is not set.
 void Screenshot(const std::string& name);

@@ -115,7 +115,9 @@ std::vector<std::string> StaticTexts(HWND window)
 TEST(WizardE2E, WalksEveryPageInstallsAndRunsTheProduct)
 {
     MediumCopy medium(true);
-    const std::string folder = Unique("Tarvex Demo");
+    // The pictures show the demo's own folder names (e2e.sh gives such a run
+    // a prefix of its own); otherwise each run installs apart.
+    const std::string folder = TakingScreenshots() ? "Tarvex Demo" : Unique("Tarvex Demo");
     medium.SetValue("NewDirectory", folder);
     medium.SetValue("NewMenu", folder);
 

@@ -3,9 +3,11 @@
 # under Wine, ours natively) both give back unchanged, and no larger than
 # mscompress's; the error line and exit codes.
 # usage: compress_contract.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
-command -v msexpand >/dev/null || exit 77
+. "$src/tests/scripts/lib/missing.sh"
+command -v msexpand >/dev/null || missing msexpand
 if [ "$platform" = win32 ]; then
     . "$src/scripts/wine-env.sh"
     run() { # COMMAND PATH... with the paths as Windows sees them

@@ -4,10 +4,13 @@
 # files and the same file dates. Runs in the win32 preset when the native
 # build sits beside it.
 # usage: cross_install.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
 native="$build/../native/tarvex"
-[ "$platform" = win32 ] && [ -x "$native" ] && [ -f "$build/demo-medium/Setup.INI" ] || exit 77
+. "$src/tests/scripts/lib/missing.sh"
+[ -x "$native" ] || missing "the native build beside this one ($native)"
+[ -f "$build/demo-medium/Setup.INI" ] || { echo "FAILED: no demo medium in $build"; exit 1; }
 . "$src/scripts/wine-env.sh"
 tmp=$(mktemp -d)
 name="CrossDemo$$"

@@ -2,6 +2,7 @@
 # `tarvex dump` keeps its output contract: the same JSON from both builds
 # (checked against one expected file per description), errors on stderr only.
 # usage: dump_contract.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
 if [ "$platform" = win32 ]; then

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tarvex expand: exit codes and the error line, in either build.
 # usage: expand_contract.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
 if [ "$platform" = win32 ]; then
@@ -15,7 +16,7 @@ else
     run() { "$build/tarvex" "$@"; }
 fi
 data=$build/test-data/lz
-[ -f "$data/text_" ] || { echo "no generated test data"; exit 77; }
+[ -f "$data/text_" ] || { echo "FAILED: no generated test data in $data"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0

@@ -4,6 +4,7 @@
 # --root, and (natively) every path of an installation that would lead out of
 # the machine root. For each write case nothing outside ROOT may change.
 # usage: fault_confine.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
 tmp=$(mktemp -d)

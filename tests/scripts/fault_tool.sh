@@ -2,6 +2,7 @@
 # Odd and broken input through the tool: each case fails at once with its
 # message and exit code, and leaves nothing behind that it should not.
 # usage: fault_tool.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
 tmp=$(mktemp -d)

@@ -1,22 +1,27 @@
 #!/usr/bin/env bash
-# A short fuzz run of every libFuzzer target over its kept corpus, in the
-# sanitized native build only: any crash, leak or sanitizer report fails.
-# Usage: fuzz_smoke.sh PLATFORM BUILD_DIR SOURCE_DIR   (77 = skipped)
+# A short fuzz run of every libFuzzer target (fuzz/*_fuzz.cpp, built by CMake
+# with TARVEX_FUZZ=ON through fuzz/run.sh) over its kept corpus: any crash,
+# leak or sanitizer report fails.
+# Usage: fuzz_smoke.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native-asan
 set -euo pipefail
 platform=$1 build=$2 source=$3
 seconds=${FUZZ_SMOKE_SECONDS:-15}
-[ "$platform" = posix ] || exit 77
-grep -qx 'TARVEX_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null || { echo "not the sanitized build"; exit 77; }
-command -v clang++ >/dev/null || { echo "clang++ missing"; exit 77; }
+. "$source/tests/scripts/lib/missing.sh"
+command -v clang++ >/dev/null || missing clang++
 
-out=$build/fuzz-smoke
+out=$build/fuzz
 mkdir -p "$out"
 # libFuzzer's runtime is a separate Debian package (libclang-rt-*-dev).
 echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' > "$out/probe.cpp"
-clang++ -fsanitize=fuzzer -o "$out/probe" "$out/probe.cpp" 2>/dev/null || { echo "clang has no libFuzzer runtime"; exit 77; }
+clang++ -fsanitize=fuzzer -o "$out/probe" "$out/probe.cpp" 2>/dev/null || missing "clang's libFuzzer runtime"
 
+FUZZ_DIR=$out bash "$source/fuzz/run.sh" --build > "$out/build.log" 2>&1 || { tail -30 "$out/build.log"; exit 1; }
 status=0
-for target in szdd szdd_compress pe_version ini registry lnk; do
+count=0
+for source_file in "$source"/fuzz/*_fuzz.cpp; do
+    target=$(basename "$source_file" _fuzz.cpp)
+    count=$((count + 1))
     [ -d "$source/fuzz/corpus/$target" ] || { echo "no corpus for $target"; status=1; continue; }
     rm -rf "$out/corpus-$target"
     if FUZZ_DIR=$out bash "$source/fuzz/run.sh" "$target" "$seconds" > "$out/$target.log" 2>&1; then
@@ -27,4 +32,5 @@ for target in szdd szdd_compress pe_version ini registry lnk; do
         status=1
     fi
 done
+[ "$count" -gt 0 ] || { echo "FAILED: no fuzz targets"; exit 1; }
 exit $status

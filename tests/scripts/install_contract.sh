@@ -3,9 +3,11 @@
 # stdout, a correct Install.log, links, registry and files, the overwrite
 # policy, `error: MESSAGE` with exit 1, usage errors with exit 2.
 # usage: install_contract.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
-command -v mscompress >/dev/null || exit 77
+. "$src/tests/scripts/lib/missing.sh"
+command -v mscompress >/dev/null || missing mscompress
 tmp=$(mktemp -d)
 title="TarvexContract$$"
 fail=0

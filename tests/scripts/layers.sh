@@ -4,6 +4,7 @@
 # through others, and only src/platform/ includes system headers (an
 # angle-bracket name with an extension: <windows.h>, <unistd.h>, ...).
 # Usage: layers.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native
 set -uo pipefail
 src=${3:?usage: layers.sh PLATFORM BUILD_DIR SOURCE_DIR}/src
 

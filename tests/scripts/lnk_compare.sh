@@ -5,13 +5,15 @@
 # The side of this build links its core library; the other side is built
 # from the sources here.
 # usage: lnk_compare.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
+. "$src/tests/scripts/lib/missing.sh"
 for tool in lnkinfo wine winepath i686-w64-mingw32-g++-posix g++; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool not found"; exit 77; }
+  command -v "$tool" >/dev/null || missing "$tool"
 done
 . "$src/scripts/wine-env.sh"
-[ -d "$WINEPREFIX" ] || { echo "skipped: no Wine prefix at $WINEPREFIX"; exit 77; }
+[ -d "$WINEPREFIX" ] || missing "the Wine prefix $WINEPREFIX"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -3,6 +3,7 @@
 # the check and (natively) installs; a damaged one fails it, in both output
 # forms; usage errors exit 2.
 # usage: pack_contract.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
 tmp=$(mktemp -d)

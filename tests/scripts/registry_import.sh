@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # A registry store written natively imports into Wine with `regedit /s`, and
 # regedit's export of it holds the same keys and values.
-# Usage: registry_import.sh PLATFORM BUILD_DIR SOURCE_DIR   (77 = skipped)
+# Usage: registry_import.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan
 set -euo pipefail
 platform=$1 build=$2 source=$3
-[ "$platform" = posix ] || exit 77
-command -v wine >/dev/null && command -v iconv >/dev/null || { echo "wine or iconv missing"; exit 77; }
+. "$source/tests/scripts/lib/missing.sh"
+command -v wine >/dev/null && command -v iconv >/dev/null || missing "wine or iconv"
 . "$source/scripts/wine-env.sh"
 shared=$WINEPREFIX
-[ -f "$shared/system.reg" ] || { echo "no Wine prefix at $shared"; exit 77; }
+[ -f "$shared/system.reg" ] || missing "the Wine prefix $shared"
 
 work=$(mktemp -d)
 prefix=$work/prefix
