@@ -35,17 +35,25 @@ elif [ "${need_update:-0}" = 1 ]; then
   "${sudo_cmd[@]}" apt-get update -qq
 fi
 
-# The test prefix: 32-bit, no Mono/Gecko prompts, no crash dialogs, no delay
-# when windows close without a window manager.
-if [ ! -f "$WINEPREFIX/.tarvex-ready" ]; then
-  echo "install-deps: creating Wine prefix $WINEPREFIX"
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$(dirname "$WINEPREFIX")"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w || true
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
-  wineserver -w || true
-  touch "$WINEPREFIX/.tarvex-ready"
-fi
+# The test prefixes: no Mono/Gecko prompts, no crash dialogs, no delay when
+# windows close without a window manager. The 32-bit one runs every Wine
+# test; the 64-bit one the installs that check WoW64's redirection.
+make_prefix() { # prefix, arch
+  local prefix=$1 arch=$2
+  [ -f "$prefix/.tarvex-ready" ] && return
+  echo "install-deps: creating Wine prefix $prefix ($arch)"
+  rm -rf "$prefix"
+  mkdir -p "$(dirname "$prefix")"
+  (
+    export WINEPREFIX=$prefix WINEARCH=$arch
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+    wineserver -w || true
+  )
+  touch "$prefix/.tarvex-ready"
+}
+make_prefix "$WINEPREFIX" win32
+make_prefix "$TARVEX_WINE64_PREFIX" win64

@@ -1,8 +1,8 @@
 #pragma once
 // A worker thread, a mutex and a condition variable. The Windows build uses
-// kernel32's threads, slim reader/writer locks and condition variables:
-// std::thread and its kin would bring the pthreads layer (about 30 KiB) into
-// setup.exe. The portable build uses the standard library's. Mutex and
+// kernel32's threads, critical sections and events, which every Win32 system
+// has: std::thread and its kin would bring the pthreads layer (about 30 KiB)
+// into setup.exe, and slim locks and condition variables start at Vista. The portable build uses the standard library's. Mutex and
 // ConditionVariable follow the standard names, so std::lock_guard and
 // std::unique_lock work with them.
 #include <functional>
@@ -41,7 +41,8 @@ void SetCurrentThreadPriority(int priority);
 
 class Mutex {
 public:
-    Mutex() = default;
+    Mutex();
+    ~Mutex();
     Mutex(const Mutex&) = delete;
     Mutex& operator=(const Mutex&) = delete;
     void lock();
@@ -50,7 +51,7 @@ public:
 private:
     friend class ConditionVariable;
 #if TARVEX_WIN32
-    void* lock_ = nullptr; // an SRWLOCK, whose initial state is all zeros
+    void* section_; // a CRITICAL_SECTION
 #else
     std::mutex mutex_;
 #endif
@@ -58,7 +59,8 @@ private:
 
 class ConditionVariable {
 public:
-    ConditionVariable() = default;
+    ConditionVariable();
+    ~ConditionVariable();
     ConditionVariable(const ConditionVariable&) = delete;
     ConditionVariable& operator=(const ConditionVariable&) = delete;
     void notify_all();
@@ -72,7 +74,7 @@ public:
 
 private:
 #if TARVEX_WIN32
-    void* variable_ = nullptr; // a CONDITION_VARIABLE, all zeros at first
+    void* condition_; // a portable::Condition
 #else
     std::condition_variable_any variable_;
 #endif

@@ -1,12 +1,16 @@
 // setup.exe's own pthread calls for the compiler runtime, linked as in
 // setup.exe: threads that throw and catch at the same time, a static-local
 // guard contended by all of them, many short threads whose exception state
-// is freed as they end, and our mutex and condition variable. A plain
+// is freed as they end, the pthread mutex and condition variable calls
+// themselves, and our mutex and condition variable. A plain
 // program: the test framework would bring winpthreads back.
 #include "platform/Clock.h"
 #include "platform/Thread.h"
 
+#include <pthread.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -89,6 +93,89 @@ const SlowToMake* Shared()
     return &shared;
 }
 
+// The lock and condition variable the runtime gets from us: recursive,
+// tried from another thread, exact under contention, and waits that give
+// up every level of the lock and take it back.
+void RuntimePthreadCalls()
+{
+    using tarvex::platform::Thread;
+    pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+    pthread_cond_t cond = PTHREAD_COND_INITIALIZER;
+
+    pthread_mutex_lock(&mutex);
+    pthread_mutex_lock(&mutex);
+    int elsewhere = -1;
+    Thread([&] { elsewhere = pthread_mutex_trylock(&mutex); }).Join();
+    Check(elsewhere == EBUSY, "a held lock cannot be tried from another thread");
+    Check(pthread_mutex_trylock(&mutex) == 0, "the owner may take it again");
+    pthread_mutex_unlock(&mutex);
+    pthread_mutex_unlock(&mutex);
+    Thread([&] { elsewhere = pthread_mutex_trylock(&mutex); }).Join();
+    Check(elsewhere == EBUSY, "one level still held");
+    pthread_mutex_unlock(&mutex);
+    Thread([&] {
+        elsewhere = pthread_mutex_trylock(&mutex);
+        if (elsewhere == 0) pthread_mutex_unlock(&mutex);
+    }).Join();
+    Check(elsewhere == 0, "released after as many unlocks as locks");
+
+    constexpr int kThreads = 6;
+    constexpr int kAdds = 20000;
+    long counter = 0;
+    {
+        std::vector<Thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back([&] {
+                for (int i = 0; i < kAdds; ++i) {
+                    pthread_mutex_lock(&mutex);
+                    ++counter;
+                    pthread_mutex_unlock(&mutex);
+                }
+            });
+    }
+    Check(counter == long{kThreads} * kAdds, "no increment lost under the lock");
+
+    // Tokens handed one at a time by signal to waiters that hold the lock
+    // twice while they wait.
+    constexpr int kTokens = 3000;
+    int tokens = 0, taken = 0;
+    bool closed = false;
+    {
+        std::vector<Thread> consumers;
+        for (int t = 0; t < kThreads; ++t)
+            consumers.emplace_back([&] {
+                pthread_mutex_lock(&mutex);
+                pthread_mutex_lock(&mutex);
+                for (;;) {
+                    while (tokens == 0 && !closed) pthread_cond_wait(&cond, &mutex);
+                    if (tokens == 0) break;
+                    --tokens;
+                    ++taken;
+                }
+                pthread_mutex_unlock(&mutex);
+                pthread_mutex_unlock(&mutex);
+            });
+        for (int i = 0; i < kTokens; ++i) {
+            pthread_mutex_lock(&mutex);
+            ++tokens;
+            pthread_cond_signal(&cond);
+            pthread_mutex_unlock(&mutex);
+        }
+        pthread_mutex_lock(&mutex);
+        closed = true;
+        pthread_cond_broadcast(&cond);
+        pthread_mutex_unlock(&mutex);
+    }
+    Check(taken == kTokens && tokens == 0, "every signalled token taken once");
+    Thread([&] {
+        elsewhere = pthread_mutex_trylock(&mutex);
+        if (elsewhere == 0) pthread_mutex_unlock(&mutex);
+    }).Join();
+    Check(elsewhere == 0, "waiters left the lock as they found it");
+    pthread_cond_destroy(&cond);
+    pthread_mutex_destroy(&mutex);
+}
+
 } // namespace
 
 int main()
@@ -128,6 +215,8 @@ int main()
         total += sum - Expected(t, 2);
     }
     Check(total == 0, "short threads throw and catch");
+
+    RuntimePthreadCalls();
 
     // Our mutex and condition variable: a hand-over in both directions.
     Mutex mutex;

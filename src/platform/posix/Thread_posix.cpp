@@ -52,9 +52,13 @@ void Thread::SetPriority(int) {}
 
 void SetCurrentThreadPriority(int) {}
 
+Mutex::Mutex() = default;
+Mutex::~Mutex() = default;
 void Mutex::lock() { mutex_.lock(); }
 void Mutex::unlock() { mutex_.unlock(); }
 
+ConditionVariable::ConditionVariable() = default;
+ConditionVariable::~ConditionVariable() = default;
 void ConditionVariable::notify_all() { variable_.notify_all(); }
 void ConditionVariable::wait(std::unique_lock<Mutex>& lock) { variable_.wait(lock); }
 

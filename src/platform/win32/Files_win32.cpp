@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include "base/Ascii.h"
+#include "platform/win32/ReplacingMove.h"
 #include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
@@ -36,8 +37,13 @@ namespace {
 // The volume and index that name a file, whatever path leads to it.
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
 {
-    UniqueFile h(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const auto open = [&](DWORD share) {
+        return UniqueFile(
+            CreateFileA(path.c_str(), 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    };
+    UniqueFile h = open(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    // Windows 9x refuses FILE_SHARE_DELETE as an invalid parameter.
+    if (!h && GetLastError() == ERROR_INVALID_PARAMETER) h = open(FILE_SHARE_READ | FILE_SHARE_WRITE);
     return h && GetFileInformationByHandle(h.Get(), &info);
 }
 
@@ -61,10 +67,56 @@ bool SameFile(const std::string& source, const std::string& dest)
     return SameTextAscii(FullPath(source), FullPath(dest));
 }
 
+namespace {
+
+ReplacingMove g_replacingMove = nullptr;
+
+// Windows 9x exports MoveFileExA as a stub that answers
+// ERROR_CALL_NOT_IMPLEMENTED, so it is looked up and tried.
+ReplacingMove SystemReplacingMove()
+{
+    static const auto found = reinterpret_cast<ReplacingMove>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA")));
+    return found;
+}
+
+// Without a replacing move: the old file is renamed aside, the new one
+// (complete already) renamed into its place, and only then is the old one
+// deleted; if the new one cannot be put there, the old one goes back.
+void ReplaceByRenames(const std::string& temp, const std::string& dest)
+{
+    const DWORD attributes = GetFileAttributesA(dest.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        if (!MoveFileA(temp.c_str(), dest.c_str())) throw EInOutError(GetLastError());
+        return;
+    }
+    // As the replacing move would refuse it.
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) throw EInOutError(ERROR_ACCESS_DENIED);
+    const std::size_t slash = dest.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? "." : dest.substr(0, slash + 1);
+    char aside[MAX_PATH + 1] = {};
+    if (!GetTempFileNameA(folder.c_str(), "tvx", 0, aside)) throw EInOutError(GetLastError());
+    // GetTempFileNameA made the name as an empty file; MoveFileA wants it free.
+    DeleteFileA(aside);
+    if (!MoveFileA(dest.c_str(), aside)) throw EInOutError(GetLastError());
+    if (!MoveFileA(temp.c_str(), dest.c_str())) {
+        const DWORD failure = GetLastError();
+        MoveFileA(aside, dest.c_str());
+        throw EInOutError(failure);
+    }
+    DeleteFileA(aside);
+}
+
+} // namespace
+
+void SetReplacingMoveForTesting(ReplacingMove move) { g_replacingMove = move; }
+
 void PutInPlace(const std::string& temp, const std::string& dest)
 {
-    if (!MoveFileExA(temp.c_str(), dest.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw EInOutError(GetLastError());
+    const ReplacingMove move = g_replacingMove ? g_replacingMove : SystemReplacingMove();
+    if (move && move(temp.c_str(), dest.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+    if (move && GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) throw EInOutError(GetLastError());
+    ReplaceByRenames(temp, dest);
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes)

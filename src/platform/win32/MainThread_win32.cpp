@@ -66,6 +66,11 @@ void BindMainThread()
     RegisterClassExA(&wc);
     g_callWindow = CreateWindowExA(0, kCallWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                    wc.hInstance, nullptr);
+    // Message-only windows start at Windows 2000: earlier, a top-level
+    // window that is never shown.
+    if (!g_callWindow)
+        g_callWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kCallWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                       nullptr, wc.hInstance, nullptr);
 }
 
 bool PostToMainThread(std::function<void()> call)

@@ -2,13 +2,12 @@
 
 #include "base/Exception.h"
 #include "platform/win32/EntryGuard.h"
+#include "platform/win32/PortableSync.h"
 #include "platform/win32/UniqueResource.h"
 
 #include <windows.h>
 
 namespace tarvex::platform {
-
-static_assert(sizeof(void*) == sizeof(SRWLOCK) && sizeof(void*) == sizeof(CONDITION_VARIABLE));
 
 struct Thread::Running {
     std::function<void()> body;
@@ -27,8 +26,8 @@ DWORD WINAPI RunBody(void* parameter)
     return 0;
 }
 
-SRWLOCK* AsLock(void** storage) { return reinterpret_cast<SRWLOCK*>(storage); }
-CONDITION_VARIABLE* AsVariable(void** storage) { return reinterpret_cast<CONDITION_VARIABLE*>(storage); }
+CRITICAL_SECTION* AsSection(void* storage) { return static_cast<CRITICAL_SECTION*>(storage); }
+portable::Condition* AsCondition(void* storage) { return static_cast<portable::Condition*>(storage); }
 
 } // namespace
 
@@ -68,14 +67,37 @@ void Thread::SetPriority(int priority)
 
 void SetCurrentThreadPriority(int priority) { ::SetThreadPriority(GetCurrentThread(), priority); }
 
-void Mutex::lock() { AcquireSRWLockExclusive(AsLock(&lock_)); }
-void Mutex::unlock() { ReleaseSRWLockExclusive(AsLock(&lock_)); }
+Mutex::Mutex() : section_(new CRITICAL_SECTION) { InitializeCriticalSection(AsSection(section_)); }
 
-void ConditionVariable::notify_all() { WakeAllConditionVariable(AsVariable(&variable_)); }
+Mutex::~Mutex()
+{
+    DeleteCriticalSection(AsSection(section_));
+    delete AsSection(section_);
+}
+
+void Mutex::lock() { EnterCriticalSection(AsSection(section_)); }
+void Mutex::unlock() { LeaveCriticalSection(AsSection(section_)); }
+
+ConditionVariable::ConditionVariable() : condition_(new portable::Condition)
+{
+    if (!portable::Create(*AsCondition(condition_))) {
+        delete AsCondition(condition_);
+        throw Exception("Cannot start a thread");
+    }
+}
+
+ConditionVariable::~ConditionVariable()
+{
+    portable::Destroy(*AsCondition(condition_));
+    delete AsCondition(condition_);
+}
+
+void ConditionVariable::notify_all() { portable::WakeAll(*AsCondition(condition_)); }
 
 void ConditionVariable::wait(std::unique_lock<Mutex>& lock)
 {
-    SleepConditionVariableSRW(AsVariable(&variable_), AsLock(&lock.mutex()->lock_), INFINITE, 0);
+    Mutex& mutex = *lock.mutex();
+    portable::Wait(*AsCondition(condition_), [&] { mutex.unlock(); }, [&] { mutex.lock(); });
 }
 
 } // namespace tarvex::platform

@@ -350,8 +350,13 @@ void FitLabel(HWND hwnd, const Label& label)
 
 void InitUi()
 {
+    // InitCommonControlsEx came with comctl32 4.70; NT 4.0 ships 4.00, whose
+    // InitCommonControls registers the same classes.
+    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto initEx = reinterpret_cast<InitEx>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("comctl32.dll"), "InitCommonControlsEx")));
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
+    if (!initEx || !initEx(&icc)) InitCommonControls();
     if (!richEditLibrary) richEditLibrary.Reset(LoadLibraryA(kRichEditLibrary));
 }
 

@@ -2,9 +2,12 @@
 // locks of exception handling and of its unwind tables, the per-thread
 // exception state (emulated thread-local storage) and static-local guards.
 // Written over kernel32 here because the winpthreads library they would
-// otherwise bring costs about 30 KiB. Linked into setup.exe only; a program
+// otherwise bring costs about 30 KiB, and over what Windows 98 and NT 4.0
+// export (PortableSync.h) because winpthreads needs newer systems. Linked into setup.exe only; a program
 // that starts std::threads needs winpthreads, and the linker then reports
 // these definitions twice.
+#include "platform/win32/PortableSync.h"
+
 #include <pthread.h>
 #include <windows.h>
 
@@ -17,49 +20,84 @@ extern "C" int ___w64_mingwthr_remove_key_dtor(DWORD key);
 
 namespace {
 
+using tarvex::platform::portable::Condition;
+namespace portable = tarvex::platform::portable;
+
+// A critical section, recursive as the static-local guards' mutexes need,
+// and how deep its owner holds it, for the waits that release every level.
+struct Lock {
+    CRITICAL_SECTION section;
+    unsigned depth;
+};
+
+bool Create(Lock& lock)
+{
+    InitializeCriticalSection(&lock.section);
+    lock.depth = 0;
+    return true;
+}
+
+void Destroy(Lock& lock) { DeleteCriticalSection(&lock.section); }
+// Conditions: portable::Create and Destroy, found by their argument.
+
+void Acquire(Lock& lock)
+{
+    EnterCriticalSection(&lock.section);
+    ++lock.depth;
+}
+
+void Release(Lock& lock)
+{
+    --lock.depth;
+    LeaveCriticalSection(&lock.section);
+}
+
+// TryEnterCriticalSection starts at NT 4.0. Without it a try fails, which
+// std::mutex::try_lock, the runtime's only user, is allowed to do.
+bool TryAcquire(Lock& lock)
+{
+    using TryEnter = BOOL(WINAPI*)(CRITICAL_SECTION*);
+    static const auto tryEnter = reinterpret_cast<TryEnter>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "TryEnterCriticalSection")));
+    if (!tryEnter || !tryEnter(&lock.section)) return false;
+    ++lock.depth;
+    return true;
+}
+
 // pthread mutexes and condition variables are one word, a small negative
-// value (or zero) until first use; then it points to the kernel32 object.
+// value (or zero) until first use; then it points to our object.
 bool Created(intptr_t word) { return word > 0 || word < -3; }
 
-template <typename T, void(WINAPI* Init)(T*), void (*Destroy)(T*)>
+template <typename T>
 T* Object(intptr_t* word)
 {
     const intptr_t seen = *static_cast<volatile intptr_t*>(word);
     if (Created(seen)) return reinterpret_cast<T*>(seen);
     auto* made = static_cast<T*>(HeapAlloc(GetProcessHeap(), 0, sizeof(T)));
     if (!made) return nullptr;
-    Init(made);
+    if (!Create(*made)) {
+        HeapFree(GetProcessHeap(), 0, made);
+        return nullptr;
+    }
     const auto before = reinterpret_cast<intptr_t>(InterlockedCompareExchangePointer(
         reinterpret_cast<void* volatile*>(word), made, reinterpret_cast<void*>(seen)));
     if (before == seen) return made;
     // Another thread made it first.
-    Destroy(made);
+    Destroy(*made);
     HeapFree(GetProcessHeap(), 0, made);
     return reinterpret_cast<T*>(before);
 }
 
-void DeleteSection(CRITICAL_SECTION* section) { DeleteCriticalSection(section); }
-void NoCleanup(CONDITION_VARIABLE*) {}
+Lock* MutexLock(pthread_mutex_t* mutex) { return Object<Lock>(mutex); }
+Condition* Variable(pthread_cond_t* cond) { return Object<Condition>(cond); }
 
-// Critical sections are recursive, which also serves the recursive mutexes
-// of the static-local guards.
-CRITICAL_SECTION* Section(pthread_mutex_t* mutex)
-{
-    return Object<CRITICAL_SECTION, InitializeCriticalSection, DeleteSection>(mutex);
-}
-
-CONDITION_VARIABLE* Variable(pthread_cond_t* cond)
-{
-    return Object<CONDITION_VARIABLE, InitializeConditionVariable, NoCleanup>(cond);
-}
-
-template <typename T, void (*Destroy)(T*)>
+template <typename T>
 void Release(intptr_t* word)
 {
     const intptr_t seen = *word;
     *word = static_cast<intptr_t>(GENERIC_INITIALIZER);
     if (!Created(seen)) return;
-    Destroy(reinterpret_cast<T*>(seen));
+    Destroy(*reinterpret_cast<T*>(seen));
     HeapFree(GetProcessHeap(), 0, reinterpret_cast<void*>(seen));
 }
 
@@ -73,28 +111,28 @@ int pthread_mutex_init(pthread_mutex_t* mutex, const pthread_mutexattr_t*)
 
 int pthread_mutex_destroy(pthread_mutex_t* mutex)
 {
-    Release<CRITICAL_SECTION, DeleteSection>(mutex);
+    Release<Lock>(mutex);
     return 0;
 }
 
 int pthread_mutex_lock(pthread_mutex_t* mutex)
 {
-    CRITICAL_SECTION* section = Section(mutex);
-    if (!section) return ENOMEM;
-    EnterCriticalSection(section);
+    Lock* lock = MutexLock(mutex);
+    if (!lock) return ENOMEM;
+    Acquire(*lock);
     return 0;
 }
 
 int pthread_mutex_trylock(pthread_mutex_t* mutex)
 {
-    CRITICAL_SECTION* section = Section(mutex);
-    if (!section) return ENOMEM;
-    return TryEnterCriticalSection(section) ? 0 : EBUSY;
+    Lock* lock = MutexLock(mutex);
+    if (!lock) return ENOMEM;
+    return TryAcquire(*lock) ? 0 : EBUSY;
 }
 
 int pthread_mutex_unlock(pthread_mutex_t* mutex)
 {
-    LeaveCriticalSection(Section(mutex));
+    Release(*MutexLock(mutex));
     return 0;
 }
 
@@ -106,30 +144,41 @@ int pthread_cond_init(pthread_cond_t* cond, const pthread_condattr_t*)
 
 int pthread_cond_destroy(pthread_cond_t* cond)
 {
-    Release<CONDITION_VARIABLE, NoCleanup>(cond);
+    Release<Condition>(cond);
     return 0;
 }
 
 int pthread_cond_wait(pthread_cond_t* cond, pthread_mutex_t* mutex)
 {
-    CONDITION_VARIABLE* variable = Variable(cond);
+    Condition* variable = Variable(cond);
     if (!variable) return ENOMEM;
-    return SleepConditionVariableCS(variable, Section(mutex), INFINITE) ? 0 : EINVAL;
+    Lock* lock = MutexLock(mutex);
+    // Every level is given up while waiting, and taken back after.
+    const unsigned depth = lock->depth;
+    portable::Wait(
+        *variable,
+        [&] {
+            for (unsigned i = 0; i < depth; ++i) Release(*lock);
+        },
+        [&] {
+            for (unsigned i = 0; i < depth; ++i) Acquire(*lock);
+        });
+    return 0;
 }
 
 int pthread_cond_signal(pthread_cond_t* cond)
 {
-    CONDITION_VARIABLE* variable = Variable(cond);
+    Condition* variable = Variable(cond);
     if (!variable) return ENOMEM;
-    WakeConditionVariable(variable);
+    portable::WakeOne(*variable);
     return 0;
 }
 
 int pthread_cond_broadcast(pthread_cond_t* cond)
 {
-    CONDITION_VARIABLE* variable = Variable(cond);
+    Condition* variable = Variable(cond);
     if (!variable) return ENOMEM;
-    WakeAllConditionVariable(variable);
+    portable::WakeAll(*variable);
     return 0;
 }
 
@@ -141,7 +190,8 @@ int pthread_once(pthread_once_t* once, void (*routine)(void))
         InterlockedExchange(once, 2);
         return 0;
     }
-    while (*static_cast<volatile pthread_once_t*>(once) != 2) SwitchToThread();
+    // Sleep(1), not Sleep(0): the first caller may have a lower priority.
+    while (*static_cast<volatile pthread_once_t*>(once) != 2) Sleep(1);
     return 0;
 }
 
