@@ -218,12 +218,22 @@ void TInstallation::SaveUninstallLog()
 void SetUpChoices(TInstallation& installation)
 {
     const TSetupInformation& info = installation.SetupInfo;
+    TInstallOption written;
+    written.Directory = info.Directory;
+    written.StartMenu = info.StartMenu;
+    written.NewDirectory = info.NewDirectory;
+    written.NewMenu = info.NewMenu;
+    SetUpChoices(installation, written);
+}
+
+void SetUpChoices(TInstallation& installation, const TInstallOption& written)
+{
     installation.StartMenu = ExpandTokens("%STARTMENU", installation);
-    installation.StartMenu = ExpandTokens(info.StartMenu, installation);
-    installation.NewMenu = ExpandTokens(info.NewMenu, installation);
-    installation.Directory = ExpandTokens(info.Directory, installation);
-    installation.NewDirectory = info.NewDirectory;
-    installation.Title = info.Title;
+    installation.StartMenu = ExpandTokens(written.StartMenu, installation);
+    installation.NewMenu = ExpandTokens(written.NewMenu, installation);
+    installation.Directory = ExpandTokens(written.Directory, installation);
+    installation.NewDirectory = written.NewDirectory;
+    installation.Title = installation.SetupInfo.Title;
 }
 
 bool TitleNamesOwnKey(const std::string& title)

@@ -74,6 +74,9 @@ public:
 // starts: StartMenu, NewMenu and Directory expanded (StartMenu against the
 // user's Start Menu folder), NewDirectory and Title as written.
 void SetUpChoices(TInstallation& installation);
+// The same from the four choices as written (tokens unexpanded), in the
+// description's place.
+void SetUpChoices(TInstallation& installation, const TInstallOption& written);
 
 // Whether a title names a key of its own under the Uninstall key. One with
 // nothing but backslashes and blanks (an empty one included) would put the
