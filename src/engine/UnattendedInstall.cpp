@@ -29,7 +29,7 @@ void MakeBaseFolder(const std::string& path)
     for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
         if (at > 2 && path[at - 1] != '\\') platform::MakeDirectory(path.substr(0, at));
     platform::MakeDirectory(path);
-    if (!platform::DirectoryExists(path)) throw EUnattended(TUnattendedResult::urFailed, kCannotCreatePath + path);
+    if (!platform::DirectoryExists(path)) throw Exception(kCannotCreatePath + path);
 }
 
 void SetUpGivenChoices(TInstallation& engine, const TUnattendedChoices& choices)
@@ -42,9 +42,9 @@ void SetUpGivenChoices(TInstallation& engine, const TUnattendedChoices& choices)
     written.NewMenu = choices.NewMenu ? Trim(*choices.NewMenu) : info.NewMenu;
     SetUpChoices(engine, written);
     if (choices.Directory && !IsFullPath(engine.Directory))
-        throw EUnattended(TUnattendedResult::urBadSetup, "Directory" + std::string(kNotFullPath) + engine.Directory);
+        throw Exception("Directory" + std::string(kNotFullPath) + engine.Directory);
     if (choices.StartMenu && !IsFullPath(engine.StartMenu))
-        throw EUnattended(TUnattendedResult::urBadSetup, "StartMenu" + std::string(kNotFullPath) + engine.StartMenu);
+        throw Exception("StartMenu" + std::string(kNotFullPath) + engine.StartMenu);
 }
 
 // The pages the wizard shows before it installs, refusing where it would stop.
@@ -85,22 +85,20 @@ std::string OneLine(const std::string& text)
 
 void InstallUnattended(TInstallation& engine, const TUnattendedChoices& choices)
 {
+    // What a failure means depends on how far it came: before the
+    // installation the medium or the choices are unusable.
+    TUnattendedResult failing = TUnattendedResult::urBadSetup;
     try {
         SetUpGivenChoices(engine, choices);
         WalkPages(engine);
-    } catch (const EUnattended&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw EUnattended(TUnattendedResult::urBadSetup, e.what());
-    }
-    try {
+        failing = TUnattendedResult::urFailed;
         if (choices.Directory) MakeBaseFolder(StripTrailingBackslash(engine.Directory));
         if (choices.StartMenu) MakeBaseFolder(StripTrailingBackslash(engine.StartMenu));
         engine.Install();
     } catch (const EUnattended&) {
         throw;
     } catch (const std::exception& e) {
-        throw EUnattended(TUnattendedResult::urFailed, e.what());
+        throw EUnattended(failing, e.what());
     }
 }
 

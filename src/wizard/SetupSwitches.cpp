@@ -2,18 +2,15 @@
 
 #include "base/Ascii.h"
 
+#include <iterator>
+
 namespace tarvex {
 
 const char kSetupUsage[] =
     "setup [/S | /PASSIVE] [/DIRECTORY=FOLDER] [/NEWDIRECTORY=NAME] [/STARTMENU=FOLDER] [/NEWMENU=NAME] "
     "[/OVERWRITE=no|yes|no-to-all|yes-to-all] [/LOG=FILE]\r\n\r\n"
-    "/S\tinstall without any window\r\n"
-    "/PASSIVE\tinstall showing only the progress\r\n"
-    "/DIRECTORY, /NEWDIRECTORY\tthe base folder and the product's folder\r\n"
-    "/STARTMENU, /NEWMENU\tthe Start Menu folder and the program group\r\n"
-    "/OVERWRITE\tthe answer for an existing newer file (no)\r\n"
-    "/LOG\twrite what happens to FILE\r\n\r\n"
-    "Exit codes: 0 installed, 1 failed, 2 bad switches or Setup.INI, 3 cancelled, 4 not enough disk space.";
+    "/S: no window; /PASSIVE: the progress only. Exit codes: 0 installed, 1 failed, 2 bad switches or Setup.INI, "
+    "3 cancelled, 4 not enough disk space.";
 
 namespace {
 constexpr char kNeedsValue[] = "Switch needs a value: ";
@@ -73,52 +70,49 @@ std::vector<std::string> SplitCommandLine(std::string_view line)
 
 TSetupSwitches ParseSetupSwitches(const std::vector<std::string>& args)
 {
+    // The switches, by the position of their name here; each has its own
+    // problem, replaced by a later use of it as its value is.
+    static constexpr std::string_view kNames[] = {"?", "s", "passive", "directory", "newdirectory", "startmenu",
+                                                  "newmenu", "overwrite", "log"};
+    constexpr std::size_t kFlags = 3;
+    constexpr std::size_t kCount = std::size(kNames);
     TSetupSwitches out;
-    bool usage = false, silent = false, passive = false;
-    // Each switch's own problem, in the order given; a later use of the
-    // switch replaces it, as its value replaces the earlier one.
-    std::vector<std::pair<std::string, std::string>> problems;
-    std::string name;
-    auto fail = [&](const std::string& message) { problems.emplace_back(name, message); };
+    bool given[kFlags] = {};
+    std::string problems[kCount];
+    std::optional<std::string>* choices[] = {&out.Choices.Directory, &out.Choices.NewDirectory,
+                                             &out.Choices.StartMenu, &out.Choices.NewMenu};
     for (const std::string& arg : args) {
         if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) continue;
         const std::size_t eq = arg.find('=');
-        name = AsciiLowerCopy(std::string_view(arg).substr(1, eq == std::string::npos ? eq : eq - 1));
-        std::erase_if(problems, [&](const auto& problem) { return problem.first == name; });
-        const bool hasValue = eq != std::string::npos;
-        const std::string value = hasValue ? arg.substr(eq + 1) : std::string();
-        if (bool* flag = name == "?" ? &usage : name == "s" ? &silent : name == "passive" ? &passive : nullptr) {
-            if (hasValue) fail(kTakesNoValue + arg);
-            *flag = true;
-            continue;
-        }
-        std::optional<std::string>* choice = name == "directory"      ? &out.Choices.Directory
-                                             : name == "newdirectory" ? &out.Choices.NewDirectory
-                                             : name == "startmenu"    ? &out.Choices.StartMenu
-                                             : name == "newmenu"      ? &out.Choices.NewMenu
-                                                                      : nullptr;
-        if (!choice && name != "overwrite" && name != "log") continue; // not ours
-        if (!hasValue) {
-            fail(kNeedsValue + arg);
-            continue;
-        }
-        if (choice) {
-            *choice = value;
-        } else if (name == "log") {
-            if (value.empty()) fail(kNeedsValue + arg);
-            out.LogFile = value;
-        } else if (std::optional<TOverwriteMode> answer = OverwriteAnswer(AsciiLowerCopy(value))) {
+        const std::string name = AsciiLowerCopy(std::string_view(arg).substr(1, eq - 1));
+        std::size_t k = 0;
+        while (k < kCount && kNames[k] != name) ++k;
+        if (k == kCount) continue; // not ours
+        std::string& problem = problems[k];
+        problem.clear();
+        const std::string value = eq == std::string::npos ? std::string() : AsciiLowerCopy(arg.substr(eq + 1));
+        if (k < kFlags) {
+            if (eq != std::string::npos) problem = kTakesNoValue + arg;
+            given[k] = true;
+        } else if (eq == std::string::npos || (k == kCount - 1 && value.empty())) {
+            problem = kNeedsValue + arg;
+        } else if (k < kCount - 2) {
+            *choices[k - kFlags] = arg.substr(eq + 1);
+        } else if (k == kCount - 1) {
+            out.LogFile = arg.substr(eq + 1);
+        } else if (std::optional<TOverwriteMode> answer = OverwriteAnswer(value)) {
             out.Overwrite = *answer;
-            out.OverwriteName = AsciiLowerCopy(value);
+            out.OverwriteName = value;
         } else {
-            fail((AsciiLowerCopy(value) == "ask" ? kNobodyToAsk : kUnknownValue) + arg);
+            problem = (value == "ask" ? kNobodyToAsk : kUnknownValue) + arg;
         }
     }
-    if (!problems.empty()) out.Error = problems.front().second;
-    out.Mode = usage    ? TSetupMode::smUsage
-               : silent ? TSetupMode::smSilent
-               : passive ? TSetupMode::smPassive
-                         : TSetupMode::smWizard;
+    for (const std::string& problem : problems)
+        if (out.Error.empty()) out.Error = problem;
+    out.Mode = given[0] ? TSetupMode::smUsage
+               : given[1] ? TSetupMode::smSilent
+               : given[2] ? TSetupMode::smPassive
+                          : TSetupMode::smWizard;
     return out;
 }
 

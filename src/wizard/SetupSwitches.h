@@ -29,12 +29,14 @@ struct TSetupSwitches {
     TOverwriteMode Overwrite = TOverwriteMode::omNo;
     std::string OverwriteName = "no";
     std::string LogFile; // empty: no log
-    // The first switch that cannot be used, as a message; empty: none.
+    // A switch that cannot be used, as a message (the first in the order
+    // of the usage text); empty: none.
     std::string Error;
 };
 
 // The switches among the arguments (the program left out): / or -, the name
 // in any case, a value after '='. A switch given twice counts as last given.
+// Values are kept as written, but for /OVERWRITE's, which is read in any case.
 TSetupSwitches ParseSetupSwitches(const std::vector<std::string>& args);
 
 // The text of the /? box.

@@ -27,15 +27,14 @@ public:
     {
         if (!file_) return;
         platform::LocalDateTime t = platform::LocalNow();
-        std::string line;
-        auto number = [&line](int value, int digits) {
-            std::string d = std::to_string(value);
-            line.append(d.size() < static_cast<std::size_t>(digits) ? digits - d.size() : 0, '0') += d;
-        };
-        number(t.year, 4), line += '-', number(t.month, 2), line += '-', number(t.day, 2), line += ' ';
-        number(t.hour, 2), line += ':', number(t.minute, 2), line += ':', number(t.second, 2);
+        char stamp[] = "0000-00-00 00:00:00  ";
+        const int fields[] = {t.year, t.month, t.day, t.hour, t.minute, t.second};
+        const int ends[] = {3, 6, 9, 12, 15, 18}; // the last digit of each field
+        for (int i = 0; i < 6; ++i)
+            for (int at = ends[i], value = fields[i]; value > 0 && stamp[at] == '0'; --at, value /= 10)
+                stamp[at] = static_cast<char>('0' + value % 10);
         // A full disk loses log lines, not the installation.
-        file_->Write(line + "  " + text + "\r\n");
+        file_->Write(stamp + text + "\r\n");
     }
 
 private:

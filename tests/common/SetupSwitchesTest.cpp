@@ -75,7 +75,7 @@ TEST(SetupSwitches, GivenTwiceTheLastCountsItsValueAndItsProblem)
     EXPECT_EQ("Unknown value: /OVERWRITE=maybe", ParseSetupSwitches({"/OVERWRITE=no", "/OVERWRITE=maybe"}).Error);
 }
 
-TEST(SetupSwitches, ProblemsAreNamedFirstOneFirst)
+TEST(SetupSwitches, ProblemsAreNamedWithTheArgumentAsGiven)
 {
     auto error = [](const Args& args) { return ParseSetupSwitches(args).Error; };
     EXPECT_EQ("Switch needs a value: /DIRECTORY", error({"/S", "/DIRECTORY"}));
@@ -84,7 +84,8 @@ TEST(SetupSwitches, ProblemsAreNamedFirstOneFirst)
     EXPECT_EQ("Switch takes no value: /S=1", error({"/S=1"}));
     EXPECT_EQ("Unknown value: /OVERWRITE=always", error({"/S", "/OVERWRITE=always"}));
     EXPECT_EQ("Nobody to ask without a user: /OVERWRITE=ASK", error({"/S", "/OVERWRITE=ASK"}));
-    EXPECT_EQ("Switch takes no value: -passive=", error({"-passive=", "/LOG"}));
+    // Several: the first in the order of the usage text.
+    EXPECT_EQ("Switch takes no value: -passive=", error({"/LOG", "-passive="}));
     // An empty choice is a value: whether it can be used is the installation's question.
     EXPECT_EQ("", error({"/S", "/NEWDIRECTORY="}));
     EXPECT_EQ("", ParseSetupSwitches({"/S", "/NEWDIRECTORY="}).Choices.NewDirectory);
