@@ -215,18 +215,36 @@ void TInstallation::SaveUninstallLog()
     if (!platform::FileExists(LogFileName)) throw EInstallError("Unable create uninstall log: " + LogFileName);
 }
 
-void SetUpChoices(TInstallOption& choices, const TSetupInformation& info)
+// The four choices as written (tokens unexpanded), expanded as the wizard
+// starts with them.
+static void ExpandChoices(TInstallOption& choices, const TInstallOption& written)
 {
     choices.StartMenu = ExpandTokens("%STARTMENU", choices);
-    choices.StartMenu = ExpandTokens(info.StartMenu, choices);
-    choices.NewMenu = ExpandTokens(info.NewMenu, choices);
-    choices.Directory = ExpandTokens(info.Directory, choices);
-    choices.NewDirectory = info.NewDirectory;
+    choices.StartMenu = ExpandTokens(written.StartMenu, choices);
+    choices.NewMenu = ExpandTokens(written.NewMenu, choices);
+    choices.Directory = ExpandTokens(written.Directory, choices);
+    choices.NewDirectory = written.NewDirectory;
+}
+
+void SetUpChoices(TInstallOption& choices, const TSetupInformation& info)
+{
+    TInstallOption written;
+    written.Directory = info.Directory;
+    written.StartMenu = info.StartMenu;
+    written.NewDirectory = info.NewDirectory;
+    written.NewMenu = info.NewMenu;
+    ExpandChoices(choices, written);
 }
 
 void SetUpChoices(TInstallation& installation)
 {
     SetUpChoices(installation, installation.SetupInfo);
+    installation.Title = installation.SetupInfo.Title;
+}
+
+void SetUpChoices(TInstallation& installation, const TInstallOption& written)
+{
+    ExpandChoices(installation, written);
     installation.Title = installation.SetupInfo.Title;
 }
 

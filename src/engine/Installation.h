@@ -76,6 +76,9 @@ public:
 void SetUpChoices(TInstallOption& choices, const TSetupInformation& info);
 // The same for the engine, whose title is then the description's.
 void SetUpChoices(TInstallation& installation);
+// The same from the four choices as written (tokens unexpanded), in the
+// description's place.
+void SetUpChoices(TInstallation& installation, const TInstallOption& written);
 
 // Whether a title names a key of its own under the Uninstall key. One with
 // nothing but backslashes and blanks (an empty one included) would put the

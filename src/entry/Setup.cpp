@@ -2,7 +2,10 @@
 #include "base/Exception.h"
 #include "platform/ComApartment.h"
 #include "platform/Ui.h"
+#include "paths/PathText.h"
+#include "platform/System.h"
 #include "wizard/SetupForm.h"
+#include "wizard/UnattendedSetup.h"
 
 #include <cstdlib>
 #include <new>
@@ -28,13 +31,23 @@ void __throw_system_error(int) { throw tarvex::Exception("System error"); }
 
 int main()
 {
-    tarvex::platform::InitUi();
+    using namespace tarvex;
+    platform::InitUi();
+    const std::string commandLine = platform::CommandLine();
+    const TSetupSwitches switches = ParseSetupSwitches(SplitCommandLine(commandLine));
+    if (switches.Mode == TSetupMode::smUsage) {
+        platform::ShowMessageBox(kSetupUsage, "Setup", platform::MessageKind::Information);
+        return 0;
+    }
+    const bool wizard = switches.Mode == TSetupMode::smWizard;
     try {
-        tarvex::platform::ComApartment com;
-        tarvex::RunSetup();
+        platform::ComApartment com;
+        if (!wizard) return RunUnattendedSetup(switches, ExeDirectory(), commandLine);
+        RunSetup();
     } catch (const std::exception& e) {
-        // Only a failed COM start reaches here; the wizard was never shown.
-        tarvex::ShowError(e.what());
+        // Only a failed COM start reaches here; the wizard was never shown,
+        // and without a user there is no one to show it to.
+        if (wizard) ShowError(e.what());
         return 1;
     }
     return 0;

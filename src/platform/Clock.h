@@ -11,4 +11,10 @@ std::uint32_t MillisecondClock();
 // alertable).
 void SleepMilliseconds(std::uint32_t ms);
 
+// The local date and time, to the second.
+struct LocalDateTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+LocalDateTime LocalNow();
+
 } // namespace tarvex::platform

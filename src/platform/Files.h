@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "platform/FileTimes.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tarvex::platform {
@@ -57,5 +58,26 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 // Sets the last-write time of the file from a local MS-DOS date and time;
 // false when that could not be done.
 bool SetLastWriteTime(const std::string& path, const DosDateTime& local);
+
+// Whether the file can be opened and read whole, as a page loads its text:
+// a regular file (a FIFO or device would never answer) that opens for reading.
+bool FileReadable(const std::string& path);
+
+// A file written as it goes: each Write has reached the system when it
+// returns, so a process killed later leaves every line written before.
+class JournalFile {
+public:
+    // Creates the file, replacing one of that name; throws Exception
+    // "Cannot create file <path>".
+    explicit JournalFile(const std::string& path);
+    ~JournalFile();
+    JournalFile(const JournalFile&) = delete;
+    JournalFile& operator=(const JournalFile&) = delete;
+    // False when not every byte could be written (a full disk).
+    bool Write(const std::string& bytes);
+
+private:
+    std::intptr_t handle_; // the backend's file handle or descriptor
+};
 
 } // namespace tarvex::platform

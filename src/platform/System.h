@@ -7,6 +7,11 @@ namespace tarvex::platform {
 // The path of the running program.
 std::string ExePath();
 
+// The program's command line as one text, program name included, as the
+// system hands it over (GetCommandLineA); the simulated machine joins its
+// arguments with blanks, quoting those that hold one.
+std::string CommandLine();
+
 // The user's decimal separator for numbers.
 char DecimalSeparator();
 

@@ -16,10 +16,14 @@ namespace tarvex::platform {
 // Once per process, before any window: common controls and the like.
 void InitUi();
 
-enum class MessageKind { Error, Question };
+// Handles the messages waiting for the thread's windows and returns: work
+// that runs inside a handler calls it to let its window be closed.
+void ProcessMessages();
 
-// A modal message box centred on the screen. Error boxes have one OK button,
-// questions Yes and No; true when OK or Yes was chosen.
+enum class MessageKind { Error, Question, Information };
+
+// A modal message box centred on the screen. Error and information boxes
+// have one OK button, questions Yes and No; true when OK or Yes was chosen.
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind);
 
 constexpr Color clBlack = Rgb(0, 0, 0);
@@ -212,6 +216,9 @@ public:
 
     void SetCaption(const std::string& caption) { SetText(caption); }
     const std::string& Caption() const { return Text(); }
+    // Runs once the modal run has put the window on the screen, before
+    // its first message; a window that works by itself starts here.
+    std::function<void()> OnShown;
     // Shows the window and runs its messages until it is closed; returns at
     // once, without showing it, when it was closed or told to quit before.
     void ShowModal();

@@ -14,11 +14,20 @@ HeadlessUi& HeadlessUi::Instance()
 
 void InitUi() {}
 
+void ProcessMessages()
+{
+    auto& waiting = HeadlessUi::Instance().waitingMessages;
+    if (waiting.empty()) return;
+    auto message = std::move(waiting.front());
+    waiting.pop_front();
+    if (message) message();
+}
+
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind)
 {
     auto& ui = HeadlessUi::Instance();
     ui.messages.push_back({text, title, kind});
-    if (kind == MessageKind::Error) return true;
+    if (kind != MessageKind::Question) return true;
     if (ui.answers.empty()) return false; // closing the box counts as No
     bool answer = ui.answers.front();
     ui.answers.pop_front();
@@ -119,11 +128,14 @@ void RunModal(Form& form)
     // Nothing to pump headlessly: a test's script acts while the form is up.
     auto& ui = HeadlessUi::Instance();
     ui.shownCaptions.push_back(form.Caption());
-    if (ui.modalScripts.empty()) return;
-    auto script = std::move(ui.modalScripts.front());
-    ui.modalScripts.pop_front();
+    if (ui.modalScripts.empty() && !form.OnShown) return;
     form.SetShown(true);
-    script(form);
+    if (form.OnShown) form.OnShown();
+    if (!ui.modalScripts.empty() && !form.Closed()) {
+        auto script = std::move(ui.modalScripts.front());
+        ui.modalScripts.pop_front();
+        script(form);
+    }
     form.SetShown(false);
 }
 

@@ -23,6 +23,9 @@ struct HeadlessUi {
     // What the user does in each form run modally, in order: the script
     // gets the form while it is shown. None left: the form just returns.
     std::deque<std::function<void(Form&)>> modalScripts;
+    // What each call of ProcessMessages finds waiting, in order (an empty
+    // function: nothing); none left: nothing.
+    std::deque<std::function<void()>> waitingMessages;
     std::vector<std::vector<std::string>> popups; // item captions of each context menu shown
     std::deque<std::string> menuChoices;          // the item chosen in each; none left: dismissed
 

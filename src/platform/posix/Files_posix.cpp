@@ -106,4 +106,30 @@ bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
     return ::utimensat(AT_FDCWD, MachineHostPath(path).c_str(), times, 0) == 0;
 }
 
+bool FileReadable(const std::string& path)
+{
+    std::string bytes;
+    return ReadWholeFile(ReadHostPath(path), bytes);
+}
+
+JournalFile::JournalFile(const std::string& path)
+    : handle_(::open(MachineHostPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666))
+{
+    if (handle_ < 0) throw Exception(kCannotCreate + path);
+}
+
+JournalFile::~JournalFile() { ::close(static_cast<int>(handle_)); }
+
+bool JournalFile::Write(const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 } // namespace tarvex::platform

@@ -9,4 +9,11 @@ std::uint32_t MillisecondClock() { return timeGetTime(); }
 
 void SleepMilliseconds(std::uint32_t ms) { SleepEx(ms, FALSE); }
 
+LocalDateTime LocalNow()
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
 } // namespace tarvex::platform

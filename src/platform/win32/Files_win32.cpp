@@ -154,4 +154,30 @@ bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
     return h && SetFileTime(h.Get(), nullptr, nullptr, &utc) != FALSE;
 }
 
+bool FileReadable(const std::string& path)
+{
+    if (!FileExists(path)) return false;
+    UniqueFile h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(h);
+}
+
+// Unbuffered WriteFile calls: what one returns with is the system's to keep.
+JournalFile::JournalFile(const std::string& path)
+    : handle_(reinterpret_cast<std::intptr_t>(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)))
+{
+    if (reinterpret_cast<HANDLE>(handle_) == INVALID_HANDLE_VALUE) throw Exception(kCannotCreate + path);
+}
+
+JournalFile::~JournalFile() { CloseHandle(reinterpret_cast<HANDLE>(handle_)); }
+
+bool JournalFile::Write(const std::string& bytes)
+{
+    DWORD written = 0;
+    return WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
+}
+
 } // namespace tarvex::platform

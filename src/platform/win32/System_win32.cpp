@@ -20,6 +20,8 @@ std::string ExePath()
     }
 }
 
+std::string CommandLine() { return GetCommandLineA(); }
+
 char DecimalSeparator()
 {
     char sep[8] = {};

@@ -88,9 +88,25 @@ private:
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind)
 {
     UINT flags = MB_TASKMODAL | MB_SETFOREGROUND;
-    flags |= kind == MessageKind::Error ? (MB_OK | MB_ICONERROR) : (MB_YESNO | MB_ICONQUESTION);
+    flags |= kind == MessageKind::Error         ? (MB_OK | MB_ICONERROR)
+             : kind == MessageKind::Information ? (MB_OK | MB_ICONINFORMATION)
+                                                : (MB_YESNO | MB_ICONQUESTION);
     int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), flags);
     return answer == IDOK || answer == IDYES;
+}
+
+void ProcessMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Left for the modal run to see.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
 }
 
 namespace backend {
@@ -118,6 +134,7 @@ void RunModal(Form& form)
     form.SetShown(true);
     SetForegroundWindow(hwnd);
     if (form.ActiveControl()) form.ActiveControl()->SetFocus();
+    if (form.OnShown) form.OnShown();
     MSG msg;
     while (!form.Closed() && !form.QuitRequested() && !HasEscapedException()) {
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);

@@ -2,18 +2,15 @@
 #include "tools/tarvex/Arguments.h"
 #include "tools/tarvex/Commands.h"
 
-#include "authoring/FileBytes.h"
 #include "authoring/MediumCheck.h"
-#include "base/Text.h"
 #include "engine/FileInfo.h"
 #include "engine/Installation.h"
-#include "paths/DiskSpace.h"
+#include "engine/UnattendedInstall.h"
 #include "paths/PathText.h"
 #include "platform/ComApartment.h"
 #include "platform/MachineRoot.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
-#include "setup_description/Route.h"
 
 #include <filesystem>
 #include <map>
@@ -36,13 +33,6 @@ struct Options {
     std::string overwrite;
 };
 
-const std::map<std::string, TOverwriteMode> kPolicies = {
-    {"yes", TOverwriteMode::omYes},
-    {"no", TOverwriteMode::omNo},
-    {"yes-to-all", TOverwriteMode::omYesToAll},
-    {"no-to-all", TOverwriteMode::omNoToAll},
-};
-
 // The options, or the exit code when the command ends here.
 std::variant<Options, int> Parse(const std::vector<std::string>& args)
 {
@@ -60,7 +50,7 @@ std::variant<Options, int> Parse(const std::vector<std::string>& args)
                                    },
                                    medium, 1, 1))
         return *exit;
-    if (o.overwrite != "ask" && !kPolicies.count(o.overwrite)) return UsageError();
+    if (o.overwrite != "ask" && !OverwriteAnswer(o.overwrite)) return UsageError();
     // No silent default machine: the root is named, and named non-empty.
     if (o.root.has_value() != kNeedsRoot || (o.root && o.root->empty())) return UsageError();
     o.medium = medium[0];
@@ -121,40 +111,6 @@ private:
     std::size_t done_ = 0;
     std::string name_;
 };
-
-// The wizard's message boxes break lines with CR; our error is one line.
-// The page's text must open, as the wizard's page loads it.
-void RequireText(const std::string& path)
-{
-    if (!FileReadProblem(path).empty()) throw Exception("Cannot open file " + path);
-}
-
-std::string OneLine(const std::string& text)
-{
-    std::string out;
-    for (std::size_t start = 0; start <= text.size();) {
-        std::size_t cut = std::min(text.find('\r', start), text.size());
-        if (!out.empty()) out += "; ";
-        out += Trim(std::string_view(text).substr(start, cut - start));
-        start = cut + 1;
-    }
-    return out;
-}
-
-// The pages the wizard shows before it installs, refusing where it would
-// stop: a route step without a page, a text it cannot load, a drive
-// without room for TotalSize.
-void WalkPages(const TInstallation& engine, const std::string& medium)
-{
-    const TSetupInformation& info = engine.SetupInfo;
-    for (std::int16_t page : PagesToInstall(info.Route)) {
-        if (page == pcLicense) RequireText(medium + info.License);
-        if (page == pcReadMe) RequireText(medium + info.ReadMe);
-        if (page == pcDirectory)
-            if (std::optional<std::string> shortfall = DiskSpaceShortfall(engine.Directory, info.TotalSize))
-                throw Exception(OneLine(*shortfall));
-    }
-}
 
 // Keys as a list, runs of consecutive numbers as "A to B".
 std::string KeyList(const std::vector<std::string>& keys)
@@ -218,14 +174,8 @@ int RunInstall(const std::vector<std::string>& args)
         std::unique_ptr<TSetupInformation> description = ReadSetupIni(medium + "Setup.INI");
         const TSetupInformation& info = *description;
         TInstallation engine(info);
-        SetUpChoices(engine);
-        if (o->directory) engine.Directory = *o->directory;
-        if (o->newDirectory) engine.NewDirectory = *o->newDirectory;
-        if (o->startMenu) engine.StartMenu = *o->startMenu;
-        if (o->newMenu) engine.NewMenu = *o->newMenu;
         engine.MediumDirectory = medium;
         WarnUnreadFiles(medium + "Setup.INI");
-        WalkPages(engine, medium);
 
         ProgressBar bar(platform::IsTerminal(1), info.FileItems.size() + 5);
         engine.OnStatus = [&](const std::string& status) {
@@ -243,10 +193,10 @@ int RunInstall(const std::vector<std::string>& args)
                 return answer;
             };
         } else {
-            TOverwriteMode policy = kPolicies.at(o->overwrite);
+            TOverwriteMode policy = *OverwriteAnswer(o->overwrite);
             engine.OnAskOverwrite = [policy](const std::string&, const std::string&) { return policy; };
         }
-        engine.Install();
+        InstallUnattended(engine, {o->directory, o->newDirectory, o->startMenu, o->newMenu});
         bar.Clear();
     } catch (const std::exception& e) {
         std::fflush(stdout);
