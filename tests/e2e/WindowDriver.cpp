@@ -22,11 +22,12 @@ std::wstring Widen(const std::string& s)
     return out;
 }
 
-Process::Process(const std::string& exe, const std::string& workingDir)
+Process::Process(const std::string& exe, const std::string& workingDir, const std::string& arguments)
 {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     std::wstring cmd = L"\"" + Widen(exe) + L"\"";
+    if (!arguments.empty()) cmd += L" " + Widen(arguments);
     std::wstring dir = Widen(workingDir);
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &info_))
         throw std::runtime_error("cannot start " + exe);

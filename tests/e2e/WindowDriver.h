@@ -16,7 +16,8 @@ std::wstring Widen(const std::string& s);
 // A started program; killed at the end of the scope if still running.
 class Process {
 public:
-    Process(const std::string& exe, const std::string& workingDir);
+    // arguments follow the quoted program on its command line.
+    Process(const std::string& exe, const std::string& workingDir, const std::string& arguments = "");
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
