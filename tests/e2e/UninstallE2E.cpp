@@ -39,6 +39,7 @@ std::string RegistryString(HKEY root, const wchar_t* key, const wchar_t* name)
     if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_MULTI_SZ, nullptr, data, &size) != ERROR_SUCCESS)
         return {};
     std::wstring text(data, size / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
     for (wchar_t& c : text)
         if (c == L'\0') c = L'|';
     return Narrow(text);
@@ -149,8 +150,11 @@ TEST(UninstallE2E, RemovedThroughAddRemoveProgramsWithAFileHeldOpen)
     ASSERT_NE(nullptr, window) << "no progress window";
     EXPECT_NE(nullptr, FindControlOfClass(window, "msctls_progress32"));
     EXPECT_NE(nullptr, FindControl(window, "Edit", manual.string())) << "the current item";
+    // The box, centred over the window, moved below it for the picture.
     RECT a{}, b{};
     GetWindowRect(window, &a);
+    SetWindowPos(inUse, nullptr, a.left, a.bottom + 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sleep(500);
     GetWindowRect(inUse, &b);
     Screenshot("uninstall-2-progress", RECT{std::min(a.left, b.left) - 8, std::min(a.top, b.top) - 8,
                                             std::max(a.right, b.right) + 8, std::max(a.bottom, b.bottom) + 8});
