@@ -35,6 +35,7 @@ using Severity = MediumProblem::Severity;
 constexpr char kIniName[] = "Setup.INI";
 constexpr char kSetupProgram[] = "setup.exe";
 constexpr char kUninstaller[] = "ridsetup.exe";
+constexpr char kUninstallerFolder[] = "%WINDOWSDIR";
 // Link paths this close to the limit may pass it where the Start Menu lies
 // deeper than on the machine the estimate is made on.
 constexpr std::size_t kLinkMargin = 40;
@@ -410,7 +411,16 @@ private:
                     "field 3 " + Quoted(number) + " is not a whole number; the wizard does not start");
             }
             CheckBlankBeforeComma("FILES", key, source, "the medium file name");
-            if (SameTextAscii(installName, kUninstaller)) uninstaller = true;
+            if (SameTextAscii(installName, kUninstaller)) {
+                uninstaller = true;
+                // The registered command names it without a folder: the
+                // system's program search finds it in the Windows folder.
+                if (!SameTextAscii(StripTrailingBackslash(Trim(destDir)), kUninstallerFolder))
+                    Add(Severity::Warning, "uninstaller-elsewhere", "FILES", key,
+                        "ridsetup.exe goes to " + Quoted(destDir) +
+                            ", where the Uninstall registration's bare \"ridsetup.exe\" is not found; install it "
+                            "to %WINDOWSDIR");
+            }
             CheckTokens("FILES", key, destDir + "\\" + installName);
             CheckNames("FILES", key, destDir + "\\" + installName);
             if (defaults) CheckCopyPaths(key, destDir, installName, *defaults);

@@ -281,9 +281,12 @@ PackResult PackMedium(const PackOptions& options, const MediumAcceptor& accept)
         fs::last_write_time(target, fs::last_write_time(source));
         result.files.push_back({installName, chosen, size, pack ? compressed : size});
         total += Clusters(size);
-        filesSection += std::to_string(i + 1) + "=" + chosen + "," + NameOf(installName) + ",1,%APPPATH" +
-                        (folder.empty() ? "" : "\\" + folder) + (SameTextAscii(installName, kUninstaller) ? ",N" : ",Y") +
-                        kCrLf;
+        // The uninstaller is shared by every product, in the Windows folder
+        // where the registered bare name is found; a newer one stays.
+        const std::string destDir = SameTextAscii(installName, kUninstaller)
+                                        ? std::string("%WINDOWSDIR")
+                                        : "%APPPATH" + (folder.empty() ? std::string() : "\\" + folder);
+        filesSection += std::to_string(i + 1) + "=" + chosen + "," + NameOf(installName) + ",1," + destDir + ",Y" + kCrLf;
     }
 
     std::string iconsSection, directoriesSection = std::string("1=%APPPATH") + kCrLf;

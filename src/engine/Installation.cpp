@@ -22,11 +22,25 @@ constexpr char kAppPathsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 constexpr char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kDisplayName[] = "DisplayName";
 constexpr char kUninstallString[] = "UninstallString";
+// Read by Add/Remove Programs lists and deployment tools.
+constexpr char kQuietUninstallString[] = "QuietUninstallString";
+constexpr char kInstallLocation[] = "InstallLocation";
+constexpr char kDisplayIcon[] = "DisplayIcon";
+constexpr char kEstimatedSize[] = "EstimatedSize";
+constexpr char kSilentSwitch[] = " /S";
 constexpr char kLogSeparator[] = ",";
 constexpr char kNoProductKey[] = "Title names no Uninstall key of its own: ";
 // What the runtime says when the first FILES entry is asked of an empty list.
 constexpr char kListIndexError[] = "List index out of bounds";
 constexpr char kSourceOutside[] = "Source file outside the medium: ";
+
+// TotalSize in KiB, rounded up, as a registry number holds it.
+std::uint32_t EstimatedKiB(long double bytes)
+{
+    if (!(bytes > 0)) return 0;
+    const long double kib = (bytes + 1023) / 1024;
+    return kib >= 4294967295.0L ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kib);
+}
 } // namespace
 
 TInstallation::TInstallation(const TSetupInformation& setupInfo)
@@ -193,8 +207,15 @@ void TInstallation::RegisterProduct()
     RegistryLog.push_back(std::string(kProductRoot) + kLogSeparator + appKey);
     const std::string uninstallKey = kUninstallKey + SetupInfo.Title;
     WriteRegistryString(kProductRoot, uninstallKey + "\\" + kDisplayName, SetupInfo.Title);
-    WriteRegistryString(kProductRoot, uninstallKey + "\\" + kUninstallString,
-                        std::string(kUninstaller) + " \"" + dir + kLogName + "\"");
+    const std::string logArgument = " \"" + dir + kLogName + "\"";
+    WriteRegistryString(kProductRoot, uninstallKey + "\\" + kUninstallString, kUninstaller + logArgument);
+    WriteRegistryString(kProductRoot, uninstallKey + "\\" + kQuietUninstallString,
+                        kUninstaller + std::string(kSilentSwitch) + logArgument);
+    WriteRegistryString(kProductRoot, uninstallKey + "\\" + kInstallLocation, StripTrailingBackslash(dir));
+    WriteRegistryString(kProductRoot, uninstallKey + "\\" + kDisplayIcon, dir + program);
+    platform::WriteRegistryNumber(platform::RootKey::LocalMachine,
+                                  SplitRegistryValuePath(StripTrailingBackslash(uninstallKey + "\\" + kEstimatedSize)).Key,
+                                  kEstimatedSize, EstimatedKiB(SetupInfo.TotalSize));
     RegistryLog.push_back(std::string(kProductRoot) + kLogSeparator + uninstallKey);
 }
 

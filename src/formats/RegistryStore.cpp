@@ -305,6 +305,51 @@ void RegistryStore::SetString(std::string_view path, const std::string& name, co
     value.raw.clear();
 }
 
+std::vector<std::string> RegistryStore::Subkeys(std::string_view path) const
+{
+    const std::string prefix = AsciiLowerCopy(NormalKeyPath(path)) + "\\";
+    std::vector<std::string> names;
+    for (const Key& key : keys_) {
+        const std::string lowered = AsciiLowerCopy(key.path);
+        if (lowered.size() > prefix.size() && lowered.compare(0, prefix.size(), prefix) == 0 &&
+            lowered.find('\\', prefix.size()) == std::string::npos)
+            names.push_back(key.path.substr(prefix.size()));
+    }
+    return names;
+}
+
+bool RegistryStore::RemoveKey(std::string_view path)
+{
+    auto found = keyIndex_.find(AsciiLowerCopy(NormalKeyPath(path)));
+    if (found == keyIndex_.end() || !Subkeys(path).empty()) return false;
+    keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(found->second));
+    RebuildIndex();
+    return true;
+}
+
+bool RegistryStore::RemoveValue(std::string_view path, std::string_view name)
+{
+    auto key = keyIndex_.find(AsciiLowerCopy(NormalKeyPath(path)));
+    if (key == keyIndex_.end()) return false;
+    auto found = valueIndex_[key->second].find(AsciiLowerCopy(name));
+    if (found == valueIndex_[key->second].end()) return false;
+    std::vector<Value>& values = keys_[key->second].values;
+    values.erase(values.begin() + static_cast<std::ptrdiff_t>(found->second));
+    RebuildIndex();
+    return true;
+}
+
+void RegistryStore::RebuildIndex()
+{
+    keyIndex_.clear();
+    valueIndex_.assign(keys_.size(), Index());
+    for (std::size_t k = 0; k < keys_.size(); ++k) {
+        keyIndex_.emplace(AsciiLowerCopy(keys_[k].path), k);
+        for (std::size_t v = 0; v < keys_[k].values.size(); ++v)
+            valueIndex_[k].emplace(AsciiLowerCopy(keys_[k].values[v].name), v);
+    }
+}
+
 bool DecodeHexString(std::string_view raw, std::string& out)
 {
     std::string lower = AsciiLowerCopy(raw);

@@ -44,6 +44,16 @@ public:
     // Sets a value of another type, kept as its text after '='.
     void SetRaw(std::string_view path, const std::string& name, const std::string& raw);
 
+    // The names of the key's direct subkeys, in file order.
+    std::vector<std::string> Subkeys(std::string_view path) const;
+
+    // Removes a key without subkeys, with its values; false when it is
+    // missing or has subkeys.
+    bool RemoveKey(std::string_view path);
+
+    // False when the key or the value is missing.
+    bool RemoveValue(std::string_view path, std::string_view name);
+
     const std::vector<Key>& Keys() const { return keys_; }
 
 private:
@@ -51,6 +61,7 @@ private:
     // The key's position, added with the keys above it when missing.
     std::size_t KeyAt(std::string_view path);
     Value& ValueAt(std::size_t key, const std::string& name);
+    void RebuildIndex();
 
     std::vector<Key> keys_;         // in the order the file lists them
     Index keyIndex_;                // lowered normal path -> keys_ position

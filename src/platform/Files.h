@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarvex::platform {
 
@@ -79,5 +80,31 @@ public:
 private:
     std::intptr_t handle_; // the backend's file handle or descriptor
 };
+
+} // namespace tarvex::platform
+
+namespace tarvex::platform {
+
+// The whole file's bytes; false when it cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::string& out);
+
+// Removes a directory that is empty; false when it could not (missing, not
+// empty, in use).
+bool RemoveEmptyDirectory(const std::string& path);
+
+// The names of a directory's entries, files and folders, sorted by ASCII
+// order without case; at most max of them. None for a missing directory.
+std::vector<std::string> DirectoryEntries(const std::string& path, std::size_t max);
+
+enum class DeleteOutcome { Deleted, Missing, InUse, Failed };
+
+// Deletes a file, clearing its read-only attribute first; tells a missing
+// file and one another program holds open from other failures.
+DeleteOutcome DeleteFileReporting(const std::string& path);
+
+// Has the file, or an empty directory, deleted when the machine next starts
+// (Windows keeps the list; 9x reads it from wininit.ini). False when it
+// cannot be scheduled.
+bool DeleteAtRestart(const std::string& path);
 
 } // namespace tarvex::platform

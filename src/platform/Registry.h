@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvex {
 
@@ -44,6 +45,30 @@ bool WriteRegistryValue(RootKey root, const std::string& keyPath, const std::str
 // value holds neither a string nor an expandable string.
 std::optional<std::string> ReadRegistryString(RootKey root, const std::string& keyPath,
                                               const std::string& name);
+
+
+// Writes a number value (REG_DWORD) into an existing key, as
+// WriteRegistryValue writes a string.
+bool WriteRegistryNumber(RootKey root, const std::string& keyPath, const std::string& name, std::uint32_t value);
+
+bool RegistryKeyExists(RootKey root, const std::string& keyPath);
+
+// The names of the key's direct subkeys; none for a missing key.
+std::vector<std::string> RegistrySubkeys(RootKey root, const std::string& keyPath);
+
+// The key's values: the text of string values, nothing for other types.
+struct RegistryValueText {
+    std::string name; // empty for the default value
+    std::optional<std::string> text;
+};
+std::vector<RegistryValueText> RegistryValues(RootKey root, const std::string& keyPath);
+
+// False when the value could not be deleted (missing, no rights).
+bool DeleteRegistryValue(RootKey root, const std::string& keyPath, const std::string& name);
+
+// Deletes a key that has no subkeys, with its values; false when it could
+// not (missing, has subkeys, no rights).
+bool DeleteRegistryKey(RootKey root, const std::string& keyPath);
 
 // Registry writes made while one of these lives may be held back and reach
 // the registry together: at Flush, which raises the error the first held

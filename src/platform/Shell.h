@@ -9,6 +9,10 @@ namespace tarvex::platform {
 // it cannot be read.
 std::string WindowsDirectory();
 
+// The system directory (C:\WINDOWS\SYSTEM), empty when it cannot be read;
+// the simulated machine keeps it below its Windows directory.
+std::string SystemDirectory();
+
 // The file-system path of a shell special folder (a CSIDL value), or the
 // empty text when the folder has none or the identifier is negative.
 std::string SpecialFolderPath(int folderId);

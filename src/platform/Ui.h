@@ -20,11 +20,17 @@ void InitUi();
 // that runs inside a handler calls it to let its window be closed.
 void ProcessMessages();
 
-enum class MessageKind { Error, Question, Information };
+// QuestionDefaultNo has No as its default button.
+enum class MessageKind { Error, Question, Information, QuestionDefaultNo };
 
 // A modal message box centred on the screen. Error and information boxes
 // have one OK button, questions Yes and No; true when OK or Yes was chosen.
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind);
+
+enum class MessageChoice { Abort, Retry, Ignore };
+
+// A modal warning box with Abort, Retry and Ignore (the default Retry).
+MessageChoice AskAbortRetryIgnore(const std::string& text, const std::string& title);
 
 constexpr Color clBlack = Rgb(0, 0, 0);
 constexpr Color clBlue = Rgb(0, 0, 255);

@@ -27,11 +27,22 @@ bool ShowMessageBox(const std::string& text, const std::string& title, MessageKi
 {
     auto& ui = HeadlessUi::Instance();
     ui.messages.push_back({text, title, kind});
-    if (kind != MessageKind::Question) return true;
+    if (kind == MessageKind::Error || kind == MessageKind::Information) return true;
     if (ui.answers.empty()) return false; // closing the box counts as No
     bool answer = ui.answers.front();
     ui.answers.pop_front();
     return answer;
+}
+
+MessageChoice AskAbortRetryIgnore(const std::string& text, const std::string& title)
+{
+    auto& ui = HeadlessUi::Instance();
+    ui.messages.push_back({text, title, MessageKind::Error});
+    ++ui.abortRetryIgnoreAsked;
+    if (ui.choices.empty()) return MessageChoice::Ignore;
+    MessageChoice choice = ui.choices.front();
+    ui.choices.pop_front();
+    return choice;
 }
 
 bool Press(Button& button)

@@ -18,6 +18,8 @@ struct HeadlessMessage {
 struct HeadlessUi {
     std::vector<HeadlessMessage> messages;   // every message box, in order
     std::deque<bool> answers;                // answers for questions; empty: No
+    std::deque<MessageChoice> choices;       // for Abort/Retry/Ignore boxes; empty: Ignore
+    int abortRetryIgnoreAsked = 0;
     std::vector<std::string> shownCaptions;  // captions of forms run modally
     std::vector<const Control*> repaints;    // controls repainted at once, in order
     // What the user does in each form run modally, in order: the script

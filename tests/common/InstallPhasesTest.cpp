@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace tarvex;
@@ -99,6 +100,23 @@ TEST_F(Phases, WholeInstallationOfTheWorkedExample)
     EXPECT_EQ(title, platform::ReadRegistryString(RootKey::LocalMachine, kUninstall + title, "DisplayName"));
     EXPECT_EQ("ridsetup.exe \"" + Product("\\Install.log") + "\"",
               platform::ReadRegistryString(RootKey::LocalMachine, kUninstall + title, "UninstallString"));
+    // What Add/Remove Programs lists and deployment tools read besides.
+    EXPECT_EQ("ridsetup.exe /S \"" + Product("\\Install.log") + "\"",
+              platform::ReadRegistryString(RootKey::LocalMachine, kUninstall + title, "QuietUninstallString"));
+    EXPECT_EQ(Product(), platform::ReadRegistryString(RootKey::LocalMachine, kUninstall + title, "InstallLocation"));
+    EXPECT_EQ(Product("\\demo.exe"),
+              platform::ReadRegistryString(RootKey::LocalMachine, kUninstall + title, "DisplayIcon"));
+    std::vector<std::string> names;
+    for (const platform::RegistryValueText& value : platform::RegistryValues(RootKey::LocalMachine, kUninstall + title)) {
+        names.push_back(value.name);
+        if (value.name == "EstimatedSize") {
+            EXPECT_FALSE(value.text) << "a number, not a string";
+        }
+    }
+    std::sort(names.begin(), names.end()); // Windows lists them in its own order
+    EXPECT_EQ((std::vector<std::string>{"DisplayIcon", "DisplayName", "EstimatedSize", "InstallLocation",
+                                        "QuietUninstallString", "UninstallString"}),
+              names);
     // Registry data is written as it stands, tokens included.
     EXPECT_EQ("%APPPATH",
               platform::ReadRegistryString(RootKey::CurrentUser, "\\Software\\" + title + "\\Settings", "Mode"));

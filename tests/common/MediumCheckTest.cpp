@@ -35,7 +35,7 @@ const std::vector<std::string> kSoundIni = {
     "Run Description=Checked",                    // 13
     "[FILES]",                                    // 14
     "1=prog.ex_,prog.exe,1,%APPPATH,Y",           // 15
-    "2=ridsetup.exe,ridsetup.exe,1,%APPPATH,N",   // 16
+    "2=ridsetup.exe,ridsetup.exe,1,%WINDOWSDIR,Y", // 16
     "3=data.txt,data.txt,1,%APPPATH\\data,Y",     // 17
     "[ICONS]",                                    // 18
     "1=Checked,%SMICON,%APPPATH\\prog.exe,",      // 19

@@ -63,8 +63,10 @@ TEST(MediumPack, EveryFileComesBackFromItsEntry)
     std::set<std::string> mediumNames;
     long double sizes = 0;
     for (const TProgramItem& item : info.FileItems) {
-        std::string installed = item.DestDir == "%APPPATH" ? item.InstallName
-                                                           : item.DestDir.substr(9) + "\\" + item.InstallName;
+        // The uninstaller comes from the tree's top but goes to the Windows folder.
+        std::string installed = item.DestDir == "%APPPATH" || item.DestDir == "%WINDOWSDIR"
+                                    ? item.InstallName
+                                    : item.DestDir.substr(9) + "\\" + item.InstallName;
         ASSERT_TRUE(f.originals.count(installed)) << installed;
         EXPECT_TRUE(mediumNames.insert(item.SourceName).second) << "medium name used twice: " << item.SourceName;
         platform::LzExpandFile(MediumPath(f.options.medium, item.SourceName), f.sandbox.Base() + "\\out");
@@ -130,6 +132,8 @@ TEST(MediumPack, WithoutAMainProgramThereIsNoShortcut)
     TSetupInformation info(MediumPath(f.options.medium, "Setup.INI"));
     ASSERT_GE(info.FileItems.size(), 2u);
     EXPECT_EQ(info.FileItems[1].InstallName, "ridsetup.exe") << "entry 2, before a key-list cut";
+    EXPECT_EQ(info.FileItems[1].DestDir, "%WINDOWSDIR") << "shared, where its bare name is found";
+    EXPECT_TRUE(info.FileItems[1].AskIfOlder) << "a newer shared copy stays";
     EXPECT_TRUE(info.IconItems.empty());
     EXPECT_EQ(info.Run, "");
     EXPECT_EQ(CheckMedium(f.options.medium).Count(MediumProblem::Severity::Error), 0);

@@ -92,6 +92,10 @@ check test "$(sed -n 12,13p <<<"$lines" | tr '\n' '|')" = "[DIRECTORIES]|$produc
 check test "$(tail -c 2 "$log" | od -An -c | tr -d ' ')" = '\r\n'
 check test "$(reg_value "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$title" UninstallString)" = "ridsetup.exe \"$product\\Install.log\""
 check test "$(reg_value "HKEY_CURRENT_USER\\Software\\$title" @)" = "%APPPATH"
+uninstall_key="HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$title"
+check test "$(reg_value "$uninstall_key" QuietUninstallString)" = "ridsetup.exe /S \"$product\\Install.log\""
+check test "$(reg_value "$uninstall_key" InstallLocation)" = "$product"
+check test "$(reg_value "$uninstall_key" DisplayIcon)" = "$product\\$title.exe"
 
 # Overwrite policy: an existing newer file with the flag is kept with "no"
 # (the default off a terminal) and replaced with "yes".

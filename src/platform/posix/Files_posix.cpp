@@ -1,6 +1,12 @@
 #include "platform/Files.h"
 
+#include "base/Ascii.h"
+#include "platform/posix/MachineRoot.h"
 #include "platform/posix/PosixFile.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <memory>
 
 #include <cerrno>
 #include <cstdio>
@@ -130,6 +136,67 @@ bool JournalFile::Write(const std::string& bytes)
         done += static_cast<std::size_t>(n);
     }
     return true;
+bool ReadFileBytes(const std::string& path, std::string& out) { return ReadWholeFile(ReadHostPath(path), out); }
+
+bool RemoveEmptyDirectory(const std::string& path) { return ::rmdir(MachineHostPath(path).c_str()) == 0; }
+
+std::vector<std::string> DirectoryEntries(const std::string& path, std::size_t max)
+{
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(MachineHostPath(path).c_str()), &::closedir);
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return AsciiLowerCopy(a) < AsciiLowerCopy(b); });
+    if (names.size() > max) names.resize(max);
+    return names;
+}
+
+namespace {
+
+// The simulated machine's open files: the Windows paths listed one a line in
+// ROOT/locked-files.txt are held open by some program without sharing.
+bool HeldOpen(const std::string& hostPath)
+{
+    if (!HasMachine()) return false;
+    std::string text;
+    if (!ReadWholeFile(MachineStateFile(kLockedFilesName), text)) return false;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = std::min(text.find('\n', pos), text.size());
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && ResolveMachinePath(line) == hostPath) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+DeleteOutcome DeleteFileReporting(const std::string& path)
+{
+    const std::string host = MachineHostPath(path);
+    struct stat st {};
+    if (host.empty() || ::lstat(host.c_str(), &st) != 0) return DeleteOutcome::Missing;
+    if (S_ISDIR(st.st_mode)) return DeleteOutcome::Failed;
+    if (HeldOpen(host)) return DeleteOutcome::InUse;
+    if (ReadOnlyFile(st)) ::chmod(host.c_str(), st.st_mode | S_IWUSR);
+    if (::unlink(host.c_str()) == 0) return DeleteOutcome::Deleted;
+    return errno == ENOENT ? DeleteOutcome::Missing : errno == EBUSY ? DeleteOutcome::InUse : DeleteOutcome::Failed;
+}
+
+bool DeleteAtRestart(const std::string& path)
+{
+    // The machine's list of deletions at its next start: Windows paths, one a line.
+    if (!HasMachine() || path.empty()) return false;
+    const std::string list = MachineStateFile(kRestartDeletesName);
+    UniqueFd fd(::open(list.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    const std::string line = path + "\r\n";
+    return fd.Valid() && ::write(fd.Get(), line.data(), line.size()) == static_cast<ssize_t>(line.size());
 }
 
 } // namespace tarvex::platform

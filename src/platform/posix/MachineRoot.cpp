@@ -302,4 +302,6 @@ std::optional<std::string> MediumHostPath(std::string_view path)
 
 std::string RegistryStorePath() { return PreparedRoot() + "/" + kRegistryFile; }
 
+std::string MachineStateFile(std::string_view name) { return PreparedRoot() + "/" + std::string(name); }
+
 } // namespace tarvex::platform

@@ -48,7 +48,16 @@ std::string ResolveMachinePath(std::string_view path);
 // (by its text, "." and ".." resolved), else none.
 std::optional<std::string> MediumHostPath(std::string_view path);
 
+// Files of the machine root the uninstaller's tests look at: the files some
+// program holds open (Windows paths, one a line, written by tests), and the
+// deletions scheduled for the machine's next start (written by the machine).
+inline constexpr char kLockedFilesName[] = "locked-files.txt";
+inline constexpr char kRestartDeletesName[] = "restart-deletes.txt";
+
 // The store file of the registry.
 std::string RegistryStorePath();
+
+// The host path of one of the machine's own files in ROOT (kLockedFilesName...).
+std::string MachineStateFile(std::string_view name);
 
 } // namespace tarvex::platform

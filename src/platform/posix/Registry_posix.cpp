@@ -5,6 +5,7 @@
 #include "platform/posix/PosixFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <mutex>
@@ -206,6 +207,97 @@ std::optional<std::string> ReadRegistryString(RootKey root, const std::string& k
     std::string text;
     if (DecodeHexString(value->raw, text)) return text;
     throw InvalidDataTypeError(name);
+}
+
+} // namespace tarvex::platform
+
+namespace tarvex::platform {
+
+namespace {
+// A change of the store, written at once outside a batch; false when it
+// changed nothing or the store may not be changed.
+template <typename Change>
+bool ChangeStore(RootKey root, const std::string& keyPath, Change change)
+{
+    if (root == RootKey::Invalid) return false;
+    CachedStore& c = Cache();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    Refresh(c);
+    if (c.readOnly || c.unreadable || !change(c.store, FullKeyPath(root, keyPath))) return false;
+    try {
+        Changed(c, SetDataError(keyPath));
+    } catch (const ERegistryError&) {
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+bool WriteRegistryNumber(RootKey root, const std::string& keyPath, const std::string& name, std::uint32_t value)
+{
+    if (root == RootKey::Invalid) return false;
+    CachedStore& c = Cache();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    Refresh(c);
+    const std::string full = FullKeyPath(root, keyPath);
+    if (c.readOnly || c.unreadable || !c.store.FindKey(full)) return false;
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "dword:%08x", static_cast<unsigned>(value));
+    c.store.SetRaw(full, name, digits);
+    Changed(c, SetDataError(name));
+    return true;
+}
+
+bool RegistryKeyExists(RootKey root, const std::string& keyPath)
+{
+    if (root == RootKey::Invalid) return false;
+    CachedStore& c = Cache();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    Refresh(c);
+    return c.store.FindKey(FullKeyPath(root, keyPath)) != nullptr;
+}
+
+std::vector<std::string> RegistrySubkeys(RootKey root, const std::string& keyPath)
+{
+    if (root == RootKey::Invalid) return {};
+    CachedStore& c = Cache();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    Refresh(c);
+    return c.store.Subkeys(FullKeyPath(root, keyPath));
+}
+
+std::vector<RegistryValueText> RegistryValues(RootKey root, const std::string& keyPath)
+{
+    if (root == RootKey::Invalid) return {};
+    CachedStore& c = Cache();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    Refresh(c);
+    std::vector<RegistryValueText> values;
+    const RegistryStore::Key* key = c.store.FindKey(FullKeyPath(root, keyPath));
+    if (!key) return values;
+    for (const RegistryStore::Value& value : key->values) {
+        std::string text;
+        if (value.isString)
+            values.push_back({value.name, value.data});
+        else if (DecodeHexString(value.raw, text))
+            values.push_back({value.name, text});
+        else
+            values.push_back({value.name, std::nullopt});
+    }
+    return values;
+}
+
+bool DeleteRegistryValue(RootKey root, const std::string& keyPath, const std::string& name)
+{
+    return ChangeStore(root, keyPath,
+                       [&](RegistryStore& store, const std::string& full) { return store.RemoveValue(full, name); });
+}
+
+bool DeleteRegistryKey(RootKey root, const std::string& keyPath)
+{
+    // The root itself is no key to delete.
+    if (RelativeKeyPath(keyPath).find_first_not_of('\\') == std::string::npos) return false;
+    return ChangeStore(root, keyPath, [](RegistryStore& store, const std::string& full) { return store.RemoveKey(full); });
 }
 
 } // namespace tarvex::platform

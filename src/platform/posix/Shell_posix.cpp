@@ -114,6 +114,8 @@ bool FindProgram(const std::string& commandLine, std::string& program, std::stri
 
 std::string WindowsDirectory() { return ReadMachineSettings().windowsDir; }
 
+std::string SystemDirectory() { return ReadMachineSettings().windowsDir + "\\SYSTEM"; }
+
 std::string SpecialFolderPath(int folderId)
 {
     MachineSettings settings = ReadMachineSettings();

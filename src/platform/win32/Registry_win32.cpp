@@ -62,3 +62,25 @@ std::optional<std::string> ReadRegistryString(RootKey root, const std::string& k
 }
 
 } // namespace tarvex::platform
+
+namespace tarvex::platform {
+
+namespace {
+bool OpenKey(RootKey root, const std::string& keyPath, REGSAM access, RegKey& key)
+{
+    return RegOpenKeyExA(RootHandle(root), RelativeKeyPath(keyPath).c_str(), 0, access, key.Put()) == ERROR_SUCCESS;
+}
+} // namespace
+
+bool WriteRegistryNumber(RootKey root, const std::string& keyPath, const std::string& name, std::uint32_t value)
+{
+    RegKey key;
+    if (!OpenKey(root, keyPath, KEY_ALL_ACCESS, key)) return false;
+    DWORD data = value;
+    if (RegSetValueExA(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) !=
+        ERROR_SUCCESS)
+        throw SetDataError(name);
+    return true;
+}
+
+} // namespace tarvex::platform

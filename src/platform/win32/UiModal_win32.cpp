@@ -88,9 +88,12 @@ private:
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind)
 {
     UINT flags = MB_TASKMODAL | MB_SETFOREGROUND;
-    flags |= kind == MessageKind::Error         ? (MB_OK | MB_ICONERROR)
-             : kind == MessageKind::Information ? (MB_OK | MB_ICONINFORMATION)
-                                                : (MB_YESNO | MB_ICONQUESTION);
+    switch (kind) {
+    case MessageKind::Error: flags |= MB_OK | MB_ICONERROR; break;
+    case MessageKind::Information: flags |= MB_OK | MB_ICONINFORMATION; break;
+    case MessageKind::Question: flags |= MB_YESNO | MB_ICONQUESTION; break;
+    case MessageKind::QuestionDefaultNo: flags |= MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2; break;
+    }
     int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), flags);
     return answer == IDOK || answer == IDYES;
 }
