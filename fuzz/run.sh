@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds one libFuzzer target with clang and runs it over its corpus.
-# usage: fuzz/run.sh szdd|szdd_compress|pe_version|ini|registry|lnk SECONDS [LIBFUZZER_OPTION...]
+# usage: fuzz/run.sh szdd|szdd_compress|pe_version|ini|registry|lnk|payload SECONDS [LIBFUZZER_OPTION...]
 # New inputs go to build/fuzz/corpus-TARGET; fuzz/corpus/TARGET is read only.
 # After a long run, keep only the new inputs that add coverage:
 #   build/fuzz/TARGET -merge=1 fuzz/corpus/TARGET build/fuzz/corpus-TARGET
 set -euo pipefail
-target=${1:?usage: run.sh szdd|szdd_compress|pe_version|ini|registry|lnk SECONDS}
+target=${1:?usage: run.sh szdd|szdd_compress|pe_version|ini|registry|lnk|payload SECONDS}
 seconds=${2:-60}
 shift $(($# < 2 ? $# : 2))
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,6 +19,7 @@ case $target in
                   "$src/src/platform/posix/System_posix.cpp") ;;
     registry) sources=("$src/src/formats/RegistryStore.cpp") ;;
     lnk) sources=("$src/src/formats/LnkWriter.cpp") ;;
+    payload) sources=("$src/src/formats/MediumPayload.cpp") ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 mkdir -p "$out/corpus-$target"

@@ -1,6 +1,10 @@
 // setup.exe: the program's entry point.
 #include "base/Exception.h"
+#include "medium/EmbeddedMedium.h"
+#include "paths/PathText.h"
 #include "platform/ComApartment.h"
+#include "platform/ProgressWindow.h"
+#include "platform/System.h"
 #include "platform/Ui.h"
 #include "wizard/SetupForm.h"
 
@@ -26,12 +30,48 @@ void __throw_out_of_range_fmt(const char* format, ...) { throw tarvex::Exception
 void __throw_system_error(int) { throw tarvex::Exception("System error"); }
 } // namespace std
 
+namespace {
+
+constexpr char kDamaged[] = "The installation program is damaged. Please obtain a new copy.";
+// Below this a carried medium is ready before a window could be seen.
+constexpr std::uint64_t kProgressFrom = 4u << 20;
+
+class WindowProgress : public tarvex::TEmbeddedMedium::Progress {
+public:
+    WindowProgress() : window_("Setup", "Preparing the installation...") {}
+    void Advance(std::uint64_t done, std::uint64_t total) override { window_.SetPosition(done, total); }
+
+private:
+    tarvex::platform::ProgressWindow window_;
+};
+
+} // namespace
+
 int main()
 {
     tarvex::platform::InitUi();
+    // A carried medium's folder goes with this owner, however the program ends.
+    std::unique_ptr<tarvex::TEmbeddedMedium> medium;
+    std::string setupDirectory = tarvex::ExeDirectory();
+    try {
+        medium = std::make_unique<tarvex::TEmbeddedMedium>(tarvex::platform::ExePath());
+        if (medium->Present()) {
+            std::unique_ptr<WindowProgress> progress;
+            if (medium->Size() > kProgressFrom) progress = std::make_unique<WindowProgress>();
+            medium->Extract(progress.get());
+            setupDirectory = medium->Directory();
+        }
+    } catch (const tarvex::EMediumDamaged& e) {
+        tarvex::platform::DebugMessage(e.what());
+        tarvex::ShowError(kDamaged);
+        return 1;
+    } catch (const std::exception& e) {
+        tarvex::ShowError(e.what());
+        return 1;
+    }
     try {
         tarvex::platform::ComApartment com;
-        tarvex::RunSetup();
+        tarvex::RunSetup(setupDirectory);
     } catch (const std::exception& e) {
         // Only a failed COM start reaches here; the wizard was never shown.
         tarvex::ShowError(e.what());

@@ -16,7 +16,7 @@ echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long)
 clang++ -fsanitize=fuzzer -o "$out/probe" "$out/probe.cpp" 2>/dev/null || { echo "clang has no libFuzzer runtime"; exit 77; }
 
 status=0
-for target in szdd szdd_compress pe_version ini registry lnk; do
+for target in szdd szdd_compress pe_version ini registry lnk payload; do
     [ -d "$source/fuzz/corpus/$target" ] || { echo "no corpus for $target"; status=1; continue; }
     rm -rf "$out/corpus-$target"
     if FUZZ_DIR=$out bash "$source/fuzz/run.sh" "$target" "$seconds" > "$out/$target.log" 2>&1; then

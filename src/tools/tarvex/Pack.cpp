@@ -27,7 +27,7 @@ int RunPack(const std::vector<std::string>& args)
     PackOptions o;
     std::vector<std::string> positional;
     bool noSetup = false, setupGiven = false;
-    std::string root;
+    std::string root, bundle;
     const std::map<std::string, std::string*> values = {
         {"--title", &o.title},           {"--main", &o.mainProgram},       {"--license", &o.license},
         {"--readme", &o.readme},         {"--setup", &o.setupProgram},     {"--uninstaller", &o.uninstaller},
@@ -53,6 +53,9 @@ int RunPack(const std::vector<std::string>& args)
             o.run = value;
         } else if (a == "--run-description") {
             o.runDescription = value;
+        } else if (a == "--bundle") {
+            if (value.empty()) return UsageError();
+            bundle = value;
         } else if (a == "--registry") {
             o.registry.push_back(value);
 #ifndef TARVEX_WIN32
@@ -91,6 +94,10 @@ int RunPack(const std::vector<std::string>& args)
         std::fflush(stdout);
         return ReportError("the medium fails its check; nothing was written to " + o.medium);
     }
+    if (!bundle.empty()) {
+        std::fflush(stdout);
+        return BundleMedium(o.medium, bundle, "", root);
+    }
     return 0;
 }
 
@@ -98,7 +105,7 @@ const Command kPack("pack",
                     "pack SRC_TREE MEDIUM_DIR --title TITLE [--main PROGRAM] [--license FILE] [--readme FILE]\n"
                     "         [--setup SETUP_EXE | --no-setup] [--uninstaller RIDSETUP_EXE] [--directory D]\n"
                     "         [--new-directory N] [--start-menu S] [--new-menu M] [--route CODES] [--run COMMAND]\n"
-                    "         [--run-description TEXT] [--registry ROOT,PATH,DATA]..."
+                    "         [--run-description TEXT] [--registry ROOT,PATH,DATA]... [--bundle OUTPUT_EXE]"
 #ifndef TARVEX_WIN32
                     " [--root ROOT]"
 #endif
