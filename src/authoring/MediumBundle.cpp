@@ -123,13 +123,31 @@ PayloadPlace Locate(InputFile& file, const std::string& bundle)
     return place;
 }
 
+// Collects the entries as they pass.
+class ListSink : public PayloadSink {
+public:
+    void Begin(const PayloadEntry& entry) override { entries.push_back(entry); }
+    void Write(const unsigned char*, std::size_t) override {}
+    void End() override {}
+    std::vector<PayloadEntry> entries;
+};
+
 std::vector<PayloadEntry> Verify(InputFile& file, const PayloadPlace& place, const std::string& bundle)
 {
+    ListSink list;
     try {
-        return ReadPayload(file, place);
+        ReadPayload(file, place, &list);
+        // Names Windows takes for one file: the second would fail half-way.
+        std::vector<std::pair<std::string, std::size_t>> names;
+        for (const PayloadEntry& e : list.entries) names.emplace_back(AsciiLowerCopy(e.path), names.size());
+        std::sort(names.begin(), names.end());
+        for (std::size_t i = 1; i < names.size(); ++i)
+            if (names[i].first == names[i - 1].first)
+                throw EPayloadError("the path \"" + list.entries[names[i].second].path + "\" comes twice");
     } catch (const EPayloadError& e) {
         throw EPayloadError(Damaged(bundle, e));
     }
+    return list.entries;
 }
 
 // Writes each entry under a folder, remembering what it made.
@@ -278,7 +296,7 @@ std::vector<PayloadEntry> Unbundle(const std::string& bundle, const std::string&
 {
     InputFile file(bundle);
     const PayloadPlace place = Locate(file, bundle);
-    Verify(file, place, bundle);
+    std::vector<PayloadEntry> entries = Verify(file, place, bundle);
 
     std::error_code ec;
     const bool existed = fs::exists(dir, ec);
@@ -288,9 +306,8 @@ std::vector<PayloadEntry> Unbundle(const std::string& bundle, const std::string&
     Undo undo(dir, !existed);
 
     FolderSink sink(dir);
-    std::vector<PayloadEntry> entries;
     try {
-        entries = ReadPayload(file, place, &sink);
+        ReadPayload(file, place, &sink);
     } catch (const EPayloadError& e) {
         throw EPayloadError(Damaged(bundle, e)); // changed since it was verified
     }

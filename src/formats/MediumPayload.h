@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tarvex {
 
@@ -109,10 +108,11 @@ public:
 
 // Reads the payload through one buffer of kPayloadBuffer bytes, checking
 // every header, path and size and, at its end, the entry count and the
-// CRC-32; sink (when given) receives the entries as they pass. Throws
-// EPayloadError at the first problem, so a caller verifies with no sink
-// before it extracts with one.
-std::vector<PayloadEntry> ReadPayload(RandomAccess& file, const PayloadPlace& place, PayloadSink* sink = nullptr,
-                                      PayloadProgress* progress = nullptr);
+// CRC-32; sink (when given) receives the entries as they pass. Returns the
+// number of entries. Throws EPayloadError at the first problem, so a caller
+// verifies with no sink before it extracts with one. Paths that differ only
+// in case are left to the writer, whose new files refuse the second one.
+std::uint32_t ReadPayload(RandomAccess& file, const PayloadPlace& place, PayloadSink* sink = nullptr,
+                          PayloadProgress* progress = nullptr);
 
 } // namespace tarvex
