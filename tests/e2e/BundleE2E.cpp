@@ -96,16 +96,17 @@ TEST(BundleE2E, InstallsFromOneFileAndLeavesNoFolder)
     OneFile bundle;
     PrivateTemp temp; // after the medium's copy, which lies in the real one
     bundle.medium.SetValue("Route", "5");
-    Process setup(bundle.Make(), fs::path(bundle.exe).parent_path().string());
+    const std::string exe = bundle.Make();
+    Process setup(exe, fs::path(exe).parent_path().string());
     HWND run = WaitWindow(setup.Id(), "Confirm", kTimeout);
     ASSERT_NE(nullptr, run) << "no run question";
     std::vector<std::string> during = temp.Contents();
     ASSERT_EQ(1u, during.size());
     EXPECT_EQ(0u, during[0].rfind("TarvexSetup-", 0)) << during[0];
+    PressButton(run, IDNO);
     HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
     ASSERT_NE(nullptr, form);
     EXPECT_NE(nullptr, FindControl(form, "Static", "Tarvex Demo has been successfully installed."));
-    PressButton(run, IDNO);
     HWND finish = WaitControl(form, "Button", "&Finish", kTimeout);
     ASSERT_NE(nullptr, finish);
     Click(finish);
@@ -127,7 +128,8 @@ TEST(BundleE2E, ExitAtTheFirstPageAndTheCloseBoxLeaveNoFolder)
         SCOPED_TRACE(closeBox ? "close box" : "Exit");
         OneFile bundle;
         PrivateTemp temp;
-        Process setup(bundle.Make(), fs::path(bundle.exe).parent_path().string());
+        const std::string exe = bundle.Make();
+    Process setup(exe, fs::path(exe).parent_path().string());
         HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
         ASSERT_NE(nullptr, form);
         ASSERT_NE(nullptr, WaitControl(form, kGroupBox, "Program License", kTimeout)) << "the licence from the medium";
@@ -147,7 +149,8 @@ TEST(BundleE2E, AFailedInstallationLeavesNoFolder)
     bundle.medium.SetValue("Route", "5");
     // The medium lacks a file its FILES list names: the copy fails.
     fs::remove(fs::path(bundle.medium.Dir()) / "demo.ex_");
-    Process setup(bundle.Make(), fs::path(bundle.exe).parent_path().string());
+    const std::string exe = bundle.Make();
+    Process setup(exe, fs::path(exe).parent_path().string());
     HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
     ASSERT_NE(nullptr, form);
     // The result line names the file missing from the carried medium's folder.
@@ -205,10 +208,10 @@ TEST(BundleE2E, ASignedBundleInstallsAndASignedDamagedOneIsRefused)
         Process setup(signedBundle, fs::path(signedBundle).parent_path().string());
         HWND run = WaitWindow(setup.Id(), "Confirm", kTimeout);
         ASSERT_NE(nullptr, run) << "no run question";
+        PressButton(run, IDNO);
         HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
         ASSERT_NE(nullptr, form);
         EXPECT_NE(nullptr, FindControl(form, "Static", "Tarvex Demo has been successfully installed."));
-        PressButton(run, IDNO);
         HWND finish = WaitControl(form, "Button", "&Finish", kTimeout);
         ASSERT_NE(nullptr, finish);
         Click(finish);
