@@ -3,6 +3,7 @@
 #include "authoring/FileBytes.h"
 #include "base/Ascii.h"
 #include "base/Text.h"
+#include "platform/StreamFiles.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,31 +19,27 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kSetupProgram[] = "setup.exe";
-// FILETIME's epoch, 1601, before the Unix one, in seconds.
-constexpr std::int64_t kFileTimeEpochOffset = 11644473600;
 
+// A file read through the platform, which knows its date to 100 ns (the
+// library's clock on Windows keeps whole seconds only).
 class InputFile : public RandomAccess {
 public:
-    explicit InputFile(const std::string& path) : path_(path)
-    {
-        if (std::string problem = FileReadProblem(path); !problem.empty())
-            throw Exception("Cannot read file " + path + ": " + problem);
-        in_.open(path, std::ios::binary | std::ios::ate);
-        if (!in_) throw Exception("Cannot read file " + path);
-        size_ = static_cast<std::uint64_t>(in_.tellg());
-    }
-    std::uint64_t Size() override { return size_; }
+    explicit InputFile(const std::string& path) : file_(Open(path)) {}
+    std::uint64_t Size() override { return file_.Size(); }
+    std::uint64_t LastWrite() const { return file_.LastWrite(); }
     void ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size) override
     {
-        in_.seekg(static_cast<std::streamoff>(offset));
-        if (!in_.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(size)))
-            throw Exception("Cannot read file " + path_);
+        file_.ReadAt(offset, buffer, size);
     }
 
 private:
-    std::string path_;
-    std::ifstream in_;
-    std::uint64_t size_ = 0;
+    static const std::string& Open(const std::string& path)
+    {
+        if (std::string problem = FileReadProblem(path); !problem.empty())
+            throw Exception("Cannot read file " + path + ": " + problem);
+        return path;
+    }
+    platform::ReadableFile file_;
 };
 
 // Output written through a fixed buffer; failures named with the path.
@@ -71,21 +68,6 @@ private:
     std::ofstream out_;
     std::uint64_t written_ = 0;
 };
-
-std::uint64_t ToFileTime(fs::file_time_type when)
-{
-    using namespace std::chrono;
-    auto since1970 = duration_cast<nanoseconds>(file_clock::to_sys(when).time_since_epoch()).count();
-    std::int64_t ticks = since1970 / 100 + kFileTimeEpochOffset * 10000000;
-    return ticks > 0 ? static_cast<std::uint64_t>(ticks) : 0;
-}
-
-fs::file_time_type FromFileTime(std::uint64_t ticks)
-{
-    using namespace std::chrono;
-    auto since1970 = nanoseconds((static_cast<std::int64_t>(ticks) - kFileTimeEpochOffset * 10000000) * 100);
-    return file_clock::from_sys(sys_time<nanoseconds>(since1970));
-}
 
 // Relative path with backslashes: how the entry names it.
 std::string EntryName(const fs::path& relative)
@@ -150,29 +132,28 @@ std::vector<PayloadEntry> Verify(InputFile& file, const PayloadPlace& place, con
     return list.entries;
 }
 
-// Writes each entry under a folder, remembering what it made.
+// Writes each entry under a folder, each file new. The platform sets the
+// date: the library's clock on Windows keeps whole seconds only.
 class FolderSink : public PayloadSink {
 public:
     explicit FolderSink(const fs::path& dir) : dir_(dir) {}
     void Begin(const PayloadEntry& entry) override
     {
-        path_ = HostPath(dir_, entry.path);
-        fs::create_directories(path_.parent_path());
-        if (fs::exists(path_)) throw Exception("Cannot create file " + path_.string() + ": it exists");
-        out_ = std::make_unique<OutputFile>(path_);
+        fs::path path = HostPath(dir_, entry.path);
+        fs::create_directories(path.parent_path());
+        out_ = std::make_unique<platform::NewFile>(path.string());
         lastWrite_ = entry.lastWrite;
     }
     void Write(const unsigned char* data, std::size_t size) override { out_->Write(data, size); }
     void End() override
     {
-        out_->Close();
+        if (lastWrite_) out_->SetLastWrite(lastWrite_);
         out_.reset();
-        if (lastWrite_) fs::last_write_time(path_, FromFileTime(lastWrite_));
     }
 
 private:
-    fs::path dir_, path_;
-    std::unique_ptr<OutputFile> out_;
+    fs::path dir_;
+    std::unique_ptr<platform::NewFile> out_;
     std::uint64_t lastWrite_ = 0;
 };
 
@@ -257,10 +238,9 @@ BundleResult WriteBundle(const std::string& mediumDir, const std::string& setupE
     for (const auto& [name, path] : files) {
         PayloadEntry entry;
         entry.path = name;
-        entry.size = fs::file_size(path);
-        entry.lastWrite = ToFileTime(fs::last_write_time(path));
         InputFile in(path.string());
-        if (in.Size() != entry.size) throw Exception("Cannot read file " + path.string() + ": it changed");
+        entry.size = in.Size();
+        entry.lastWrite = in.LastWrite();
         std::string header = EncodeEntryHeader(entry);
         put(header.data(), header.size());
         for (std::uint64_t at = 0; at < entry.size;) {

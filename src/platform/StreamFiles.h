@@ -18,6 +18,8 @@ public:
     ReadableFile(const ReadableFile&) = delete;
     ReadableFile& operator=(const ReadableFile&) = delete;
     std::uint64_t Size() const { return size_; }
+    // The last-write time as a FILETIME (100 ns since 1601, UTC); 0 when unknown.
+    std::uint64_t LastWrite() const;
     // Exactly size bytes from offset.
     void ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size);
 

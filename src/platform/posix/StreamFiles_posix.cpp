@@ -39,6 +39,15 @@ ReadableFile::ReadableFile(const std::string& path) : path_(path), handle_(-1)
 
 ReadableFile::~ReadableFile() { ::close(static_cast<int>(handle_)); }
 
+std::uint64_t ReadableFile::LastWrite() const
+{
+    struct stat st {};
+    if (::fstat(static_cast<int>(handle_), &st) != 0) return 0;
+    std::int64_t ticks = (static_cast<std::int64_t>(st.st_mtim.tv_sec) + 11644473600LL) * 10000000 +
+                         st.st_mtim.tv_nsec / 100;
+    return ticks > 0 ? static_cast<std::uint64_t>(ticks) : 0;
+}
+
 void ReadableFile::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size)
 {
     while (size > 0) {

@@ -25,6 +25,13 @@ ReadableFile::ReadableFile(const std::string& path)
 
 ReadableFile::~ReadableFile() { CloseHandle(Handle(handle_)); }
 
+std::uint64_t ReadableFile::LastWrite() const
+{
+    FILETIME t;
+    if (!GetFileTime(Handle(handle_), nullptr, nullptr, &t)) return 0;
+    return static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+}
+
 void ReadableFile::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size)
 {
     LARGE_INTEGER at;

@@ -5,6 +5,7 @@
 
 #include "authoring/MediumBundle.h"
 #include "base/Ascii.h"
+#include "platform/MachineRoot.h"
 
 #include <chrono>
 #include <filesystem>
@@ -95,6 +96,9 @@ int BundleMedium(const std::string& medium, const std::string& output, const std
             std::fflush(stdout);
             return ReportError("the medium fails its check; nothing was written to " + output);
         }
+        // The rest works on host files, with no machine.
+        platform::SetMachineRoot("");
+        platform::SetMediumFolder("");
         auto start = std::chrono::steady_clock::now();
         BundleResult result = WriteBundle(medium, setup, output);
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
