@@ -31,9 +31,10 @@ fi
 rm -f "$medium/done.bundle"
 bundle=$out/Setup-$size.exe
 rm -f "$bundle"
-echo "tarvex bundle of $(du -sb "$medium" | cut -f1) bytes:"
+echo "tarvex bundle:"
 "$tool" bundle "$medium" "$bundle"
-echo "overhead over the medium's files: $(( $(stat -c %s "$bundle") - $(du -sb --exclude=done "$medium" | cut -f1) )) bytes"
+files=$(find "$medium" -type f ! -name done -printf '%s\n' | awk '{ s += $1 } END { print s }')
+echo "overhead over the medium's $files bytes of files: $(( $(stat -c %s "$bundle") - files )) bytes"
 
 # cp -r of the folder, from the page cache as the bundle is read.
 cat "$medium"/data/* > /dev/null
@@ -55,7 +56,7 @@ tarvex_session_start
 export TMP=$(winepath -w "$out/temp") TEMP=$(winepath -w "$out/temp")
 mkdir -p "$out/temp"
 trap 'rm -rf "$out/temp"' EXIT
-wine "$out/startup_timer.exe" "$runs" "$(winepath -w "$medium/setup.exe")" "$(winepath -w "$bundle")" |
+TIMER_TITLE="Tarvex Demo Setup" wine "$out/startup_timer.exe" "$runs" "$(winepath -w "$medium/setup.exe")" "$(winepath -w "$bundle")" |
     tee "$out/timer.txt"
 bundle_ms=$(awk '/^Setup-/ { print $3 }' "$out/timer.txt")
 awk -v b="$bundle_ms" -v c="$cp_ms" 'BEGIN { printf "ratio one-file first page / cp -r: %.2f\n", b / c }'

@@ -9,17 +9,24 @@ namespace tarvex {
 
 namespace {
 
-// Made at first use: setup.exe carries the loop rather than the kilobyte.
-const std::uint32_t* CrcTable()
+// Four tables, a byte of the word each, made at first use on the heap:
+// setup.exe's toolchain would store even zeroed static tables in the file.
+// Payloads are read on one thread, so the making needs no guard; the tables
+// live as long as the program.
+using CrcTable = std::uint32_t[256];
+const CrcTable* Tables()
 {
-    static std::uint32_t table[256];
-    if (!table[1])
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[i] = c;
-        }
-    return table;
+    static CrcTable* t = nullptr;
+    if (t) return t;
+    CrcTable* made = new CrcTable[4];
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t c = i;
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        made[0][i] = c;
+    }
+    for (int k = 1; k < 4; ++k)
+        for (std::uint32_t i = 0; i < 256; ++i) made[k][i] = (made[k - 1][i] >> 8) ^ made[0][made[k - 1][i] & 0xFF];
+    return t = made;
 }
 
 // More would only be a crafted payload: the list of entries is kept.
@@ -48,9 +55,13 @@ std::string PathProblem(std::string_view path, const char* what)
 
 void Crc32::Update(const unsigned char* data, std::size_t size)
 {
-    const std::uint32_t* table = CrcTable();
+    const CrcTable* t = Tables();
     std::uint32_t c = state_;
-    for (std::size_t i = 0; i < size; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+    for (; size >= 4; size -= 4, data += 4) {
+        c ^= data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+        c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
+    }
+    for (; size > 0; --size) c = t[0][(c ^ *data++) & 0xFF] ^ (c >> 8);
     state_ = c;
 }
 
@@ -175,8 +186,9 @@ namespace {
 // The payload read in order, every byte through the CRC.
 class PayloadStream {
 public:
-    PayloadStream(RandomAccess& file, const PayloadTrailer& trailer, PayloadProgress* progress)
-        : file_(file), trailer_(trailer), buffer_(new unsigned char[kPayloadBuffer]), progress_(progress)
+    PayloadStream(RandomAccess& file, const PayloadTrailer& trailer, PayloadProgress* progress, bool checksum)
+        : file_(file), trailer_(trailer), buffer_(new unsigned char[kPayloadBuffer]), progress_(progress),
+          checksum_(checksum)
     {
     }
 
@@ -216,7 +228,7 @@ private:
     const unsigned char* Consume(std::size_t n)
     {
         const unsigned char* p = buffer_.get() + pos_;
-        crc_.Update(p, n);
+        if (checksum_) crc_.Update(p, n);
         pos_ += n;
         done_ += n;
         if (progress_ && (done_ - told_ >= kPayloadBuffer || done_ == trailer_.size)) {
@@ -230,6 +242,7 @@ private:
     const PayloadTrailer& trailer_;
     std::unique_ptr<unsigned char[]> buffer_;
     PayloadProgress* progress_;
+    bool checksum_;
     std::size_t pos_ = 0, end_ = 0;
     std::uint64_t done_ = 0, told_ = 0;
     Crc32 crc_;
@@ -237,9 +250,10 @@ private:
 
 } // namespace
 
-std::uint32_t ReadPayload(RandomAccess& file, const PayloadPlace& place, PayloadSink* sink, PayloadProgress* progress)
+std::uint32_t ReadPayload(RandomAccess& file, const PayloadPlace& place, PayloadSink* sink, PayloadProgress* progress,
+                          bool checksum)
 {
-    PayloadStream in(file, place.trailer, progress);
+    PayloadStream in(file, place.trailer, progress, checksum);
     std::uint32_t count = 0;
     PayloadEntry entry;
     while (in.Left() > 0) {
@@ -262,7 +276,7 @@ std::uint32_t ReadPayload(RandomAccess& file, const PayloadPlace& place, Payload
         if (sink) sink->End();
     }
     if (count != place.trailer.entries || in.Left() > 0) Fail("the payload holds another number of files than its trailer says");
-    if (in.Crc() != place.trailer.crc) Fail("the payload's checksum does not match");
+    if (checksum && in.Crc() != place.trailer.crc) Fail("the payload's checksum does not match");
     return count;
 }
 

@@ -112,7 +112,9 @@ public:
 // number of entries. Throws EPayloadError at the first problem, so a caller
 // verifies with no sink before it extracts with one. Paths that differ only
 // in case are left to the writer, whose new files refuse the second one.
+// checksum false skips the CRC, for a second pass over a file that cannot
+// have changed since the first.
 std::uint32_t ReadPayload(RandomAccess& file, const PayloadPlace& place, PayloadSink* sink = nullptr,
-                          PayloadProgress* progress = nullptr);
+                          PayloadProgress* progress = nullptr, bool checksum = true);
 
 } // namespace tarvex

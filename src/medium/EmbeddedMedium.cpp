@@ -48,9 +48,8 @@ std::string Hex(std::uint32_t v)
 } // namespace
 
 struct TEmbeddedMedium::State {
-    SelfFile file;
+    std::optional<SelfFile> file;
     PayloadPlace place;
-    explicit State(const std::string& program) : file(program) {}
 };
 
 // Makes the entries' files below the folder, each one new.
@@ -86,12 +85,16 @@ private:
     std::uint64_t lastWrite_ = 0;
 };
 
-TEmbeddedMedium::TEmbeddedMedium(const std::string& program) : state_(std::make_unique<State>(program))
+TEmbeddedMedium::TEmbeddedMedium(const std::string& program) : state_(std::make_unique<State>())
 {
     try {
-        state_->place = LocatePayload(state_->file);
+        state_->file.emplace(program);
+        state_->place = LocatePayload(*state_->file);
     } catch (const EPayloadError& e) {
         throw EMediumDamaged(e.Message());
+    } catch (const Exception&) {
+        // A program that cannot read itself runs as it always did, from its folder.
+        state_->place.present = false;
     }
 }
 
@@ -110,7 +113,7 @@ void TEmbeddedMedium::Extract(Progress* progress)
 {
     TwoPassProgress verifying(progress, 0), writing(progress, 1);
     try {
-        ReadPayload(state_->file, state_->place, nullptr, &verifying);
+        ReadPayload(*state_->file, state_->place, nullptr, &verifying);
     } catch (const EPayloadError& e) {
         throw EMediumDamaged(e.Message());
     }
@@ -125,11 +128,13 @@ void TEmbeddedMedium::Extract(Progress* progress)
     if (folders_.empty()) throw Exception("Cannot create folder " + temp + kFolderPrefix + "...");
     directory_ = folders_.front() + "\\";
 
+    // The running program's file cannot be written while it runs: what was
+    // verified is what is read again, so the second pass skips the CRC.
     EmbeddedSink sink(*this);
     try {
-        ReadPayload(state_->file, state_->place, &sink, &writing);
+        ReadPayload(*state_->file, state_->place, &sink, &writing, false);
     } catch (const EPayloadError& e) {
-        throw EMediumDamaged(e.Message()); // changed under us since it was verified
+        throw EMediumDamaged(e.Message());
     }
 }
 

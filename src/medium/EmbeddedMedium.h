@@ -27,7 +27,8 @@ public:
     };
 
     // Looks for the medium in program. Throws EMediumDamaged when something
-    // follows the image that is no whole medium.
+    // follows the image that is no whole medium; a program that cannot be
+    // read carries none.
     explicit TEmbeddedMedium(const std::string& program);
     // Removes every file and folder Extract made.
     ~TEmbeddedMedium();

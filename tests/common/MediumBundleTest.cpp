@@ -117,6 +117,18 @@ std::string Refusal(const std::string& bytes)
     }
 }
 
+TEST(MediumPayload, TheChecksumIsZipsCrc32InAnyPieces)
+{
+    // The check value of CRC-32 (ISO-HDLC), so that other tools can verify a payload.
+    const std::string text = "123456789";
+    for (std::size_t split : {0u, 1u, 3u, 4u, 5u, 9u}) {
+        Crc32 crc;
+        crc.Update(reinterpret_cast<const unsigned char*>(text.data()), split);
+        crc.Update(reinterpret_cast<const unsigned char*>(text.data()) + split, text.size() - split);
+        EXPECT_EQ(crc.Value(), 0xCBF43926u) << split;
+    }
+}
+
 TEST(MediumPayload, EveryDamageIsRefusedWithItsReason)
 {
     const std::string good = Bundle({{"Setup.INI", "[GENERAL]\r\n"}, {"files\\a.bin", std::string(70000, 'a')}});
