@@ -28,7 +28,7 @@ if [ ! -f "$medium/done" ]; then
     done
     touch "$medium/done"
 fi
-rm -f "$medium/done.bundle"
+cp "$build/setup.exe" "$medium/setup.exe" # the data is kept between runs, the program is today's
 bundle=$out/Setup-$size.exe
 rm -f "$bundle"
 echo "tarvex bundle:"
