@@ -13,6 +13,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick fonts-liberation
   mscompress libmspack-dev liblnk-utils
+  osslsigncode openssl
 )
 
 sudo_cmd=()

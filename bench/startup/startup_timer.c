@@ -4,7 +4,9 @@
  * usage: startup_timer RUNS PROGRAM...
  * Runs the programs in turn, RUNS times each, ending each run at once, and
  * prints per program the median and the fastest run in milliseconds, then
- * each program's median over the first program's. */
+ * each program's median over the first program's. With TIMER_TITLE set in
+ * the environment only a window of that title counts (a one-file setup.exe
+ * shows a progress window before its first page). */
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,6 +18,7 @@
 struct Search {
     DWORD process;
     HWND found;
+    const char* title;
 };
 
 static BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lp)
@@ -23,6 +26,9 @@ static BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lp)
     struct Search* search = (struct Search*)lp;
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
+    char text[256];
+    if (search->title && (!GetWindowTextA(hwnd, text, sizeof text) || strcmp(text, search->title) != 0))
+        return TRUE;
     if (owner == search->process && IsWindowVisible(hwnd)) {
         search->found = hwnd;
         return FALSE;
@@ -69,7 +75,8 @@ static double TimeOnce(const char* program)
     }
     search.process = pi.dwProcessId;
     search.found = NULL;
-    for (waited = 0; waited < 20000; ++waited) {
+    search.title = getenv("TIMER_TITLE");
+    for (waited = 0; waited < 60000; ++waited) {
         EnumWindows(FindVisible, (LPARAM)&search);
         if (search.found && WaitForInputIdle(pi.hProcess, 0) == 0) break;
         Sleep(1);

@@ -2,6 +2,8 @@
 // Text operations every layer shares. Inline, like the ASCII helpers: each
 // unit of setup.exe that uses one would otherwise carry its own copies of
 // the string code they need.
+#include "base/Ascii.h"
+
 #include <string>
 #include <string_view>
 
@@ -70,6 +72,18 @@ void ForEachPathPart(std::string_view path, Visit visit)
         visit(path.substr(pos, end - pos));
         pos = end + 1;
     }
+}
+
+// Whether Windows takes the name for a device (CON, PRN, AUX, NUL, COM1 to
+// COM9, LPT1 to LPT9), in any case and with any extension.
+inline bool IsDeviceName(std::string_view name)
+{
+    // The part before the first dot, without its trailing blanks, decides.
+    name = TrimEndView<Blanks::Space>(name.substr(0, name.find('.')));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (SameTextAscii(name, device)) return true;
+    return name.size() == 4 && (SameTextAscii(name.substr(0, 3), "COM") || SameTextAscii(name.substr(0, 3), "LPT")) &&
+           name[3] >= '1' && name[3] <= '9';
 }
 
 } // namespace tarvex

@@ -65,20 +65,6 @@ std::string AbbreviatePath(const std::string& path)
     return path.substr(0, head + 1) + "..." + path.substr(tail);
 }
 
-namespace {
-
-bool IsDeviceName(std::string_view name)
-{
-    // The part before the first dot, without its trailing blanks, decides.
-    name = TrimEndView<Blanks::Space>(name.substr(0, name.find('.')));
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
-        if (SameTextAscii(name, device)) return true;
-    return name.size() == 4 && (SameTextAscii(name.substr(0, 3), "COM") || SameTextAscii(name.substr(0, 3), "LPT")) &&
-           name[3] >= '1' && name[3] <= '9';
-}
-
-} // namespace
-
 std::string UnholdableName(std::string_view path)
 {
     std::string_view unholdable;

@@ -16,6 +16,7 @@ declare -A may=(
   [platform]="base"
   [platform/posix]="base formats platform"
   [platform/win32]="base formats platform"
+  [medium]="base formats platform"
   [setup_description]="base platform"
   [paths]="base platform setup_description"
   [engine]="base platform setup_description paths"
@@ -23,7 +24,7 @@ declare -A may=(
   [wizard]="base platform setup_description paths engine components"
   [authoring]="base formats platform setup_description paths engine"
   [tools]="base formats platform setup_description paths engine authoring"
-  [entry]="base platform setup_description paths engine components wizard"
+  [entry]="base platform setup_description paths engine components wizard medium"
   [testing]="base platform platform/posix"
 )
 

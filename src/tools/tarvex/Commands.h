@@ -27,6 +27,11 @@ int UsageError();
 // The command's usage on stdout, exit code 0.
 int HelpFor(const std::string& command);
 
+// Checks the medium, then writes it with setup (empty: the medium's own)
+// into one program; what tarvex bundle prints, and its exit code.
+int BundleMedium(const std::string& medium, const std::string& output, const std::string& setup,
+                 const std::string& root);
+
 std::string DumpJson(const TSetupInformation& info);
 
 // Setup.INI read as the wizard reads it, its failures told with the file's

@@ -27,7 +27,7 @@ int RunPack(const std::vector<std::string>& args)
     PackOptions o;
     std::vector<std::string> positional;
     bool noSetup = false;
-    std::optional<std::string> setup, root;
+    std::optional<std::string> setup, root, bundle;
     if (auto exit = ParseArguments("pack", args,
                                    {
                                        {"--title", &o.title},
@@ -45,6 +45,7 @@ int RunPack(const std::vector<std::string>& args)
                                        {"--run", &o.run},
                                        {"--run-description", &o.runDescription},
                                        {"--registry", &o.registry},
+                                       {"--bundle", &bundle},
 #ifndef TARVEX_WIN32
                                        {"--root", &root},
 #endif
@@ -52,7 +53,8 @@ int RunPack(const std::vector<std::string>& args)
                                    positional, 2, 2))
         return *exit;
     // A named root, else the check's own scratch machine.
-    if (o.title.empty() || (noSetup && setup) || (root && root->empty())) return UsageError();
+    if (o.title.empty() || (noSetup && setup) || (root && root->empty()) || (bundle && bundle->empty()))
+        return UsageError();
     o.sourceTree = positional[0];
     o.medium = positional[1];
     o.setupProgram = setup ? *setup : noSetup ? std::string() : SetupBesideTool();
@@ -79,6 +81,10 @@ int RunPack(const std::vector<std::string>& args)
         std::fflush(stdout);
         return ReportError("the medium fails its check; nothing was written to " + o.medium);
     }
+    if (bundle) {
+        std::fflush(stdout);
+        return BundleMedium(o.medium, *bundle, "", root.value_or(""));
+    }
     return 0;
 }
 
@@ -86,7 +92,7 @@ const Command kPack("pack",
                     "pack SRC_TREE MEDIUM_DIR --title TITLE [--main PROGRAM] [--license FILE] [--readme FILE]\n"
                     "         [--setup SETUP_EXE | --no-setup] [--uninstaller RIDSETUP_EXE] [--directory D]\n"
                     "         [--new-directory N] [--start-menu S] [--new-menu M] [--route CODES] [--run COMMAND]\n"
-                    "         [--run-description TEXT] [--registry ROOT,PATH,DATA]..."
+                    "         [--run-description TEXT] [--registry ROOT,PATH,DATA]... [--bundle OUTPUT_EXE]"
 #ifndef TARVEX_WIN32
                     " [--root ROOT]"
 #endif

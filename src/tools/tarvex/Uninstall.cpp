@@ -1,10 +1,12 @@
 // tarvex uninstall: removes what an Install.log lists, never asking.
+#include "tools/tarvex/Arguments.h"
 #include "tools/tarvex/Commands.h"
 
 #include "engine/Uninstallation.h"
 #include "platform/MachineRoot.h"
 
 #include <optional>
+#include <variant>
 
 namespace tarvex::tool {
 
@@ -22,23 +24,23 @@ struct Options {
     bool removeShared = false;
 };
 
-std::optional<Options> Parse(const std::vector<std::string>& args)
+// The options, or the exit code when the command ends here.
+std::variant<Options, int> Parse(const std::vector<std::string>& args)
 {
     Options o;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--remove-shared") {
-            o.removeShared = true;
-        } else if (a == "--root") {
-            if (i + 1 >= args.size()) return std::nullopt;
-            o.root = args[++i];
-        } else if (a.rfind("--", 0) == 0 || !o.log.empty()) {
-            return std::nullopt;
-        } else {
-            o.log = a;
-        }
-    }
-    if (o.log.empty() || o.root.has_value() != kNeedsRoot || (o.root && o.root->empty())) return std::nullopt;
+    std::vector<std::string> log;
+    if (auto exit = ParseArguments("uninstall", args,
+                                   {
+                                       {"--remove-shared", &o.removeShared},
+#ifndef TARVEX_WIN32
+                                       {"--root", &o.root},
+#endif
+                                   },
+                                   log, 1, 1))
+        return *exit;
+    // No silent default machine: the root is named, and named non-empty.
+    if (o.root.has_value() != kNeedsRoot || (o.root && o.root->empty()) || log[0].empty()) return UsageError();
+    o.log = log[0];
     return o;
 }
 
@@ -64,8 +66,9 @@ void PrintStayed(const char* heading, const std::vector<std::string>& lines)
 
 int RunUninstall(const std::vector<std::string>& args)
 {
-    std::optional<Options> o = Parse(args);
-    if (!o) return UsageError();
+    std::variant<Options, int> parsed = Parse(args);
+    if (const int* exit = std::get_if<int>(&parsed)) return *exit;
+    Options* o = &std::get<Options>(parsed);
     TUninstallResult result;
     try {
         if (o->root) platform::SetMachineRoot(*o->root);
