@@ -45,7 +45,7 @@ if [ -z "$shown" ]; then
   echo "demo: the wizard did not show its first page within a minute" >&2
   exit 1
 fi
-mv "$tmp/now.png" "$shot"
+convert "$tmp/now.png" -crop 800x600+0+0 +repage "$shot" # the virtual desktop
 echo "demo: the wizard's first page saved to $shot"
 # Closes the wizard and everything else in the prefix.
 wineserver -k >/dev/null 2>&1 || true

@@ -14,7 +14,7 @@ if [ -n "$shots" ]; then
   copy=$(mktemp -d)
   cp -a "$WINEPREFIX" "$copy/prefix"
   export WINEPREFIX=$copy/prefix
-  rm -rf "$WINEPREFIX/drive_c/Program Files/Tarvex Demo"
+  rm -rf "$WINEPREFIX/drive_c/Program Files/Tarvex Demo" "$WINEPREFIX/.tarvex-xvfb"
 fi
 if [ -z "${DISPLAY:-}" ]; then tarvex_session_start; fi
 if [ -n "$shots" ]; then
