@@ -53,8 +53,9 @@ echo "cp -r              median $cp_ms ms"
 # the bench's own, emptied afterwards.
 . "$src/scripts/session.sh"
 tarvex_session_start
+mkdir -p "$out/temp" # before winepath, which names only what exists
 export TMP=$(winepath -w "$out/temp") TEMP=$(winepath -w "$out/temp")
-mkdir -p "$out/temp"
+[ -n "$TMP" ] || { echo "no Windows path for $out/temp" >&2; exit 1; }
 trap 'rm -rf "$out/temp"' EXIT
 TIMER_TITLE="Tarvex Demo Setup" wine "$out/startup_timer.exe" "$runs" "$(winepath -w "$medium/setup.exe")" "$(winepath -w "$bundle")" |
     tee "$out/timer.txt"

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -226,6 +227,7 @@ struct BundleFixture : test::MachineSandbox {
         Put("files\\deep\\empty.txt", "", 3);
         Put("setup.exe", Program(), 4);
         platform::SetMediumFolder(scratch_.Path().string());
+        before = TempContents();
     }
     void Put(const std::string& name, const std::string& bytes, int n)
     {
@@ -241,15 +243,19 @@ struct BundleFixture : test::MachineSandbox {
         WriteBundle(medium.string(), (medium / "setup.exe").string(), out);
         return out;
     }
-    // setup.exe's folders in the machine's temporary folder.
+    // setup.exe's folders in the machine's temporary folder that were not
+    // there before the test (a real machine may hold others' leftovers).
     std::vector<std::string> TempContents()
     {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(test::HostFile(platform::TempPath())))
-            if (e.path().filename().string().rfind("TarvexSetup-", 0) == 0)
-                names.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(test::HostFile(platform::TempPath()))) {
+            std::string name = e.path().filename().string();
+            if (name.rfind("TarvexSetup-", 0) == 0 && std::find(before.begin(), before.end(), name) == before.end())
+                names.push_back(name);
+        }
         return names;
     }
+    std::vector<std::string> before;
     fs::path medium;
 };
 
