@@ -6,6 +6,7 @@
 // one code path.
 #include "platform/Canvas.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,11 @@ enum class MessageKind { Error, Question };
 // A modal message box centred on the screen. Error boxes have one OK button,
 // questions Yes and No; true when OK or Yes was chosen.
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind);
+
+// Drops the keys and mouse clicks that wait in the thread's queue, so that a
+// question shown next is answered only by input given once it is on the
+// screen. Other messages stay queued.
+void DiscardQueuedInput();
 
 constexpr Color clBlack = Rgb(0, 0, 0);
 constexpr Color clBlue = Rgb(0, 0, 255);
@@ -73,6 +79,11 @@ struct NativeDeleter {
     void operator()(NativeWindow* window) const;
 };
 using NativeWindowOwner = std::unique_ptr<NativeWindow, NativeDeleter>;
+
+class Control;
+// A control's window as a number, for services that take a window (the
+// folder dialog's owner); 0 while it has none.
+std::uintptr_t WindowIdOf(const Control& control);
 
 class Control {
 public:
@@ -162,6 +173,7 @@ protected:
     void Realize();
 
 private:
+    void PassFocusOn();
     friend class Container;
     Container* parent_;
     Kind kind_;

@@ -19,12 +19,18 @@ bool ShowMessageBox(const std::string& text, const std::string& title, MessageKi
 {
     auto& ui = HeadlessUi::Instance();
     ui.messages.push_back({text, title, kind});
+    ui.events.push_back("box: " + title);
     if (kind == MessageKind::Error) return true;
     if (ui.answers.empty()) return false; // closing the box counts as No
     bool answer = ui.answers.front();
     ui.answers.pop_front();
     return answer;
 }
+
+// No windows headlessly: the control's address stands for its window.
+std::uintptr_t WindowIdOf(const Control& control) { return reinterpret_cast<std::uintptr_t>(&control); }
+
+void DiscardQueuedInput() { HeadlessUi::Instance().events.push_back("discard input"); }
 
 bool Press(Button& button)
 {
@@ -89,6 +95,8 @@ bool HasFocus(const Control& control)
     return form && form->ActiveControl() == &control;
 }
 
+Control* FocusedControl(Form& form) { return form.ActiveControl(); }
+
 void Repaint(Control& control) { HeadlessUi::Instance().repaints.push_back(&control); }
 void Invalidate(Control&) {}
 void PaintNow(PaintBox&) {}
@@ -120,6 +128,7 @@ void RunModal(Form& form)
     // Nothing to pump headlessly: a test's script acts while the form is up.
     auto& ui = HeadlessUi::Instance();
     ui.shownCaptions.push_back(form.Caption());
+    ui.events.push_back("form: " + form.Caption());
     if (ui.modalScripts.empty()) return;
     auto script = std::move(ui.modalScripts.front());
     ui.modalScripts.pop_front();

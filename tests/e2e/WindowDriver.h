@@ -73,6 +73,10 @@ void ChooseMenuItem(HWND menuWindow, int position);
 std::string ClipboardText();
 // The window that has the keyboard focus in a window's thread.
 HWND FocusOf(HWND window);
+// Real input through the X server, as a user's keyboard and mouse give it
+// (xdotool with these arguments, given half a second); false when it could
+// not be started.
+bool XInput(const std::string& arguments);
 // A visible top-level window with this title, of any process.
 HWND FindAnyWindow(const std::string& title);
 // Saves the whole screen as NAME.bmp in the folder named by TARVEX_SHOTS

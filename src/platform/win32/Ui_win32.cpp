@@ -91,6 +91,8 @@ Control* ControlOf(HWND hwnd)
 
 HWND HwndOf(const Control& control) { return control.Native() ? control.Native()->Hwnd() : nullptr; }
 
+std::uintptr_t WindowIdOf(const Control& control) { return reinterpret_cast<std::uintptr_t>(HwndOf(control)); }
+
 namespace {
 
 HBRUSH BrushOf(const Control& control)
@@ -519,11 +521,21 @@ void RaiseToTop(Control& control)
 
 void Focus(Control& control)
 {
+    // In a window that is not active the focus is only remembered (the
+    // form's active control), to be given when the window is activated:
+    // setting it would activate the window over a message box.
     HWND hwnd = HwndOf(control);
-    if (hwnd && IsWindowVisible(hwnd)) ::SetFocus(hwnd);
+    if (hwnd && IsWindowVisible(hwnd) && GetActiveWindow() == GetAncestor(hwnd, GA_ROOT)) ::SetFocus(hwnd);
 }
 
 bool HasFocus(const Control& control) { return HwndOf(control) && GetFocus() == HwndOf(control); }
+
+Control* FocusedControl(Form& form)
+{
+    // The mouse moves the focus without telling the form.
+    Control* focused = ControlOf(GetFocus());
+    return focused && focused->OwnerForm() == &form ? focused : form.ActiveControl();
+}
 
 bool ReadFileBytes(const std::string& path, std::string& bytes)
 {
