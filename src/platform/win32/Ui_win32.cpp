@@ -470,6 +470,10 @@ void Sync(Control& control, Aspect aspect)
         StreamSource source{&memo.Content(), 0};
         EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, StreamIn};
         SendMessageA(hwnd, EM_STREAMIN, memo.ShowsRichText() ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+        // Lines wrap inside what shows, not under the scroll bar.
+        RECT visible;
+        GetClientRect(hwnd, &visible);
+        SendMessageA(hwnd, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&visible));
         break;
     }
     case Aspect::Position:
