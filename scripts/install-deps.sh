@@ -11,7 +11,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-dev libgtest-dev
   mingw-w64 g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64
-  xvfb xauth x11-utils imagemagick fonts-liberation
+  xvfb xauth x11-utils xdotool imagemagick fonts-liberation
   mscompress libmspack-dev liblnk-utils
   osslsigncode openssl
 )

@@ -425,6 +425,7 @@ private:
             CheckNames("FILES", key, destDir + "\\" + installName);
             if (defaults) CheckCopyPaths(key, destDir, installName, *defaults);
             folderUses_.push_back({"FILES", key, StripTrailingBackslash(ExtractFilePath(destDir + "\\" + installName))});
+            installed_.insert(FolderKey(destDir + "\\" + installName));
             if (LeavesFolder(source)) {
                 Add(Severity::Error, "source-outside", "FILES", key,
                     Quoted(source) + " lies outside the medium: the installation refuses it");
@@ -479,6 +480,7 @@ private:
             CheckNames("ICONS", key, folder + "\\" + ChangeFileExt(name, ".LNK"));
             CheckTokens("ICONS", key, folder + "\\" + name);
             CheckTokens("ICONS", key, target);
+            CheckShortcutTarget(key, target);
             CheckNotExpanded("ICONS", key, arguments, "in a shortcut's arguments");
             CheckFolder({"ICONS", key, StripTrailingBackslash(ExtractFilePath(folder + "\\" + name))});
             if (!defaults) continue;
@@ -499,6 +501,17 @@ private:
                         std::to_string(platform::kMaxLinkPath));
             }
         }
+    }
+
+    // The product folder is new on a fresh machine: a shortcut to a file in
+    // it that no FILES entry installs points at nothing. Elsewhere the target
+    // may be the machine's own.
+    void CheckShortcutTarget(const std::string& key, const std::string& target)
+    {
+        const std::string path = FolderKey(Trim(target));
+        if (path.rfind("%apppath\\", 0) != 0 || installed_.count(path)) return;
+        Add(Severity::Warning, "shortcut-target-missing", "ICONS", key,
+            Quoted(target) + " is installed by no FILES entry: the shortcut is made to a missing file");
     }
 
     void CheckRegistry()
@@ -746,6 +759,7 @@ private:
     std::map<std::string, std::optional<long double>> sizes_;
     std::set<std::string> caseWarned_;
     std::set<std::string> created_;
+    std::set<std::string> installed_; // FILES destinations, as FolderKey gives them
     std::vector<FolderUse> folderUses_;
     std::size_t directoryCount_ = 0;
 };

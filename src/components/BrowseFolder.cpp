@@ -103,7 +103,9 @@ void TBrowseFolder::SetCustomButtonWidth(int width)
 bool TBrowseFolder::Execute()
 {
     platform::FolderDialogRequest request;
-    request.owner = platform::IsLiveWindow(OwnerWindow) ? OwnerWindow : 0;
+    request.owner = platform::IsLiveWindow(OwnerWindow) ? OwnerWindow
+                    : owner_                              ? platform::WindowIdOf(*owner_)
+                                                          : 0;
     request.rootFolderId = RootFolderId(RootFolder);
     request.title = Title;
     request.flags = BrowseInfoFlagBits(Flags);

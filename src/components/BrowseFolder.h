@@ -5,6 +5,7 @@
 // foreground window, the selected path (shortened) in the status line, OK
 // only for file-system items, and an optional extra button of its own.
 #include "platform/FolderDialog.h"
+#include "platform/Ui.h"
 
 #include <cstddef>
 #include <functional>
@@ -90,7 +91,9 @@ using TCustomButtonClickEvent = std::function<void(TBrowseFolder& sender, Window
 
 class TBrowseFolder : private platform::FolderDialogClient {
 public:
-    TBrowseFolder() = default;
+    // The owner's window (a form's) owns the dialog unless OwnerWindow names
+    // a live window: it is disabled while the dialog runs.
+    explicit TBrowseFolder(const platform::Control* owner = nullptr) : owner_(owner) {}
     TBrowseFolder(const TBrowseFolder&) = delete;
     TBrowseFolder& operator=(const TBrowseFolder&) = delete;
 
@@ -118,7 +121,8 @@ public:
     TSelectionChangedEvent OnSelectionChanged;
     TCustomButtonClickEvent OnCustomButtonClick;
 
-    // Optional explicit owner of the dialog; otherwise the active window.
+    // Optional explicit owner of the dialog; otherwise the owner component's
+    // window, or without one the active window.
     WindowId OwnerWindow = 0;
     // Being edited in a designer: the extra button then just reports the
     // current directory.
@@ -141,6 +145,7 @@ private:
                           bool hasPath) override;
     void CustomButtonClicked(platform::FolderDialog& dialog) override;
 
+    const platform::Control* owner_;
     bool customButtonEnabled_ = true;
     std::string customButtonCaption_;
     int customButtonWidth_ = kDefaultCustomButtonWidth;

@@ -37,15 +37,23 @@ char AcceleratorOf(const std::string& caption)
     return 0;
 }
 
-void CollectTabStops(const Container& container, std::vector<Control*>& out)
+// The tab stops in tab order: those a user can reach, or all of them.
+void CollectTabStops(const Container& container, std::vector<Control*>& out, bool reachableOnly = true)
 {
     for (Control* child : container.TabList()) {
-        if (!child->Visible() || !child->Enabled()) continue;
+        if (reachableOnly && (!child->Visible() || !child->Enabled())) continue;
         if (IsContainerKind(child->GetKind()))
-            CollectTabStops(static_cast<const Container&>(*child), out);
+            CollectTabStops(static_cast<const Container&>(*child), out, reachableOnly);
         else if (child->TabStop())
             out.push_back(child);
     }
+}
+
+bool Contains(const Control& outer, const Control* inner)
+{
+    for (; inner; inner = inner->Parent())
+        if (inner == &outer) return true;
+    return false;
 }
 
 Button* FindButton(const Container& container, char letter)
@@ -238,6 +246,7 @@ void Control::SetVisible(bool visible)
     if (visible_ == visible) return;
     visible_ = visible;
     backend::Sync(*this, backend::Aspect::Visible);
+    if (!visible) PassFocusOn();
 }
 
 void Control::SetEnabled(bool enabled)
@@ -245,6 +254,18 @@ void Control::SetEnabled(bool enabled)
     if (enabled_ == enabled) return;
     enabled_ = enabled;
     backend::Sync(*this, backend::Aspect::Enabled);
+    if (!enabled) PassFocusOn();
+}
+
+// A control that keeps the focus while it cannot be reached takes no key
+// at all, not even Tab: the focus goes on to the next reachable control.
+void Control::PassFocusOn()
+{
+    Form* form = OwnerForm();
+    if (!form) return;
+    Control* active = backend::FocusedControl(*form);
+    if (!active || !Contains(*this, active) || active->Usable()) return;
+    if (Control* next = form->NextTabStop(active, true)) next->SetFocus();
 }
 
 bool Control::Showing() const
@@ -355,14 +376,18 @@ void Form::RequestQuit()
 
 Control* Form::NextTabStop(const Control* current, bool forward) const
 {
+    // Walk the whole order, so that a control that cannot be reached itself
+    // (just disabled or hidden) still has its place in it.
     std::vector<Control*> stops;
-    CollectTabStops(*this, stops);
-    if (stops.empty()) return nullptr;
+    CollectTabStops(*this, stops, false);
+    const std::size_t n = stops.size();
     auto at = std::find(stops.begin(), stops.end(), current);
-    if (at == stops.end()) return forward ? stops.front() : stops.back();
-    std::size_t i = static_cast<std::size_t>(at - stops.begin());
-    std::size_t n = stops.size();
-    return stops[forward ? (i + 1) % n : (i + n - 1) % n];
+    std::size_t i = at == stops.end() ? (forward ? n - 1 : 0) : static_cast<std::size_t>(at - stops.begin());
+    for (std::size_t step = 1; step <= n; ++step) {
+        Control* candidate = stops[forward ? (i + step) % n : (i + n - step) % n];
+        if (candidate->Usable()) return candidate;
+    }
+    return nullptr;
 }
 
 Button* Form::FindAccelerator(char letter) const { return FindButton(*this, UpperAscii(letter)); }
@@ -389,7 +414,10 @@ Notebook::Notebook(Container* parent, const Bounds& bounds, int pageCount) : Con
 void Notebook::SetPageIndex(int index)
 {
     pageIndex_ = index;
-    for (std::size_t i = 0; i < pages_.size(); ++i) pages_[i]->SetVisible(static_cast<int>(i) == index);
+    // The old page goes first, so a focus on it passes to the controls that stay.
+    for (std::size_t i = 0; i < pages_.size(); ++i)
+        if (static_cast<int>(i) != index) pages_[i]->SetVisible(false);
+    if (index >= 0 && index < static_cast<int>(pages_.size())) pages_[static_cast<std::size_t>(index)]->SetVisible(true);
 }
 
 void Notebook::SetPageNames(const std::vector<std::string>& names)

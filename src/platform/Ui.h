@@ -6,6 +6,7 @@
 // one code path.
 #include "platform/Canvas.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,6 +32,10 @@ enum class MessageChoice { Abort, Retry, Ignore };
 
 // A modal warning box with Abort, Retry and Ignore (the default Retry).
 MessageChoice AskAbortRetryIgnore(const std::string& text, const std::string& title);
+// Drops the keys and mouse clicks that wait in the thread's queue, so that a
+// question shown next is answered only by input given once it is on the
+// screen. Other messages stay queued.
+void DiscardQueuedInput();
 
 constexpr Color clBlack = Rgb(0, 0, 0);
 constexpr Color clBlue = Rgb(0, 0, 255);
@@ -83,6 +88,11 @@ struct NativeDeleter {
     void operator()(NativeWindow* window) const;
 };
 using NativeWindowOwner = std::unique_ptr<NativeWindow, NativeDeleter>;
+
+class Control;
+// A control's window as a number, for services that take a window (the
+// folder dialog's owner); 0 while it has none.
+std::uintptr_t WindowIdOf(const Control& control);
 
 class Control {
 public:
@@ -172,6 +182,7 @@ protected:
     void Realize();
 
 private:
+    void PassFocusOn();
     friend class Container;
     Container* parent_;
     Kind kind_;

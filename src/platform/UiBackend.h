@@ -14,6 +14,9 @@ void Sync(Control& control, Aspect aspect);
 void RaiseToTop(Control& control);
 void Focus(Control& control);
 bool HasFocus(const Control& control);
+// The control of the form that has the focus, or would have it were the
+// form active; none when nothing of it has.
+Control* FocusedControl(Form& form);
 void Repaint(Control& control);
 void Invalidate(Control& control);
 void PaintNow(PaintBox& box);

@@ -27,6 +27,7 @@ bool ShowMessageBox(const std::string& text, const std::string& title, MessageKi
 {
     auto& ui = HeadlessUi::Instance();
     ui.messages.push_back({text, title, kind});
+    ui.events.push_back("box: " + title);
     if (kind == MessageKind::Error || kind == MessageKind::Information) return true;
     if (ui.answers.empty()) return false; // closing the box counts as No
     bool answer = ui.answers.front();
@@ -44,6 +45,11 @@ MessageChoice AskAbortRetryIgnore(const std::string& text, const std::string& ti
     ui.choices.pop_front();
     return choice;
 }
+
+// No windows headlessly: the control's address stands for its window.
+std::uintptr_t WindowIdOf(const Control& control) { return reinterpret_cast<std::uintptr_t>(&control); }
+
+void DiscardQueuedInput() { HeadlessUi::Instance().events.push_back("discard input"); }
 
 bool Press(Button& button)
 {
@@ -108,6 +114,8 @@ bool HasFocus(const Control& control)
     return form && form->ActiveControl() == &control;
 }
 
+Control* FocusedControl(Form& form) { return form.ActiveControl(); }
+
 void Repaint(Control& control) { HeadlessUi::Instance().repaints.push_back(&control); }
 void Invalidate(Control&) {}
 void PaintNow(PaintBox&) {}
@@ -139,6 +147,7 @@ void RunModal(Form& form)
     // Nothing to pump headlessly: a test's script acts while the form is up.
     auto& ui = HeadlessUi::Instance();
     ui.shownCaptions.push_back(form.Caption());
+    ui.events.push_back("form: " + form.Caption());
     if (ui.modalScripts.empty() && !form.OnShown) return;
     form.SetShown(true);
     if (form.OnShown) form.OnShown();

@@ -21,6 +21,9 @@ struct HeadlessUi {
     std::deque<MessageChoice> choices;       // for Abort/Retry/Ignore boxes; empty: Ignore
     int abortRetryIgnoreAsked = 0;
     std::vector<std::string> shownCaptions;  // captions of forms run modally
+    // Queued input discarded ("discard input"), message boxes ("box: " and
+    // the title) and forms run modally ("form: " and the caption), in order.
+    std::vector<std::string> events;
     std::vector<const Control*> repaints;    // controls repainted at once, in order
     // What the user does in each form run modally, in order: the script
     // gets the form while it is shown. None left: the form just returns.

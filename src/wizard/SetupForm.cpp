@@ -106,6 +106,7 @@ TfmSetup::TfmSetup(const std::string& setupDirectory)
       Label1(&grpSettings, {8, 23, 55, 15}, "Directory:"),
       lblProgramMenu(&grpSettings, {8, 80, 87, 15}, "Program Menu:"),
       memNotes(&grpNotes, {5, 17, 383, 233}),
+      bsBrowse(&form_),
       lblNew(&grpDestination, {8, 80, 119, 15}),
       edtNew(&grpDestination, {8, 95, 377, 23}, false),
       gbxInstall(&nbMain.GetPage(npInstall), {16, 16, 393, 218}, "Progress"),
@@ -228,6 +229,8 @@ void TfmSetup::SetUpEngine()
     Installation_->OnStatus = [this](const std::string& text) { StatusChanged(text); };
     Installation_->OnStep = [this] { StepProgress(); };
     Installation_->OnAskOverwrite = [](const std::string& installFile, const std::string& existingFile) {
+        // Keys and clicks made while the files were copied wait in the queue.
+        platform::DiscardQueuedInput();
         TfmOverWrite dialog(platform::DateSeparator());
         dialog.SetInstallFile(installFile);
         dialog.SetExistingFile(existingFile);
@@ -257,6 +260,7 @@ void TfmSetup::ShowPage()
         default: throw ESetupError(kRouteError);
         }
     } catch (const std::exception& e) {
+        BeforeQuestion();
         ShowError(e.what());
         form_.Close();
     }
@@ -323,11 +327,19 @@ void TfmSetup::ShowInstallPage()
     nbMain.SetPageIndex(npInstall);
     btnPrevious.SetVisible(false);
     pbProgress.SetMax(static_cast<int>(SetupInfo_->FileItems.size()) + 5);
-    if (!DoInstall()) return;
-    btnNext.SetText(kFinish);
+    // The window takes no input while the engine runs; it shows so.
+    const bool nextFocused = btnNext.Focused();
+    installStarted_ = true;
+    btnNext.SetEnabled(false);
     btnExit.SetEnabled(false);
-    btnNext.SetEnabled(true);
+    const bool installed = DoInstall();
+    btnNext.SetEnabled(installed || Step_ < SetupInfo_->Route.size());
+    btnExit.SetEnabled(!installed);
+    if (nextFocused && btnNext.Enabled()) btnNext.SetFocus();
+    if (!installed) return;
+    btnNext.SetText(kFinish);
     if (Trim(SetupInfo_->Run).empty()) return;
+    BeforeQuestion();
     if (Confirm(kRunQuestion + SetupInfo_->RunDescription)) {
         RunProgram(RemoveDoubleBackslashes(ExpandTokens(SetupInfo_->Run, *Installation_)), kShowNormal);
         form_.Close();
@@ -350,7 +362,10 @@ bool TfmSetup::DoInstall()
 bool TfmSetup::CheckDiskSpace()
 {
     std::optional<std::string> shortfall = DiskSpaceShortfall(edtDirectory.Text(), SetupInfo_->TotalSize);
-    if (shortfall) ShowError(*shortfall);
+    if (shortfall) {
+        BeforeQuestion();
+        ShowError(*shortfall);
+    }
     return !shortfall;
 }
 
@@ -396,7 +411,15 @@ void TfmSetup::btnPreviousClick()
 
 void TfmSetup::btnExitClick()
 {
+    BeforeQuestion();
     if (Confirm(SetupInfo_->Title + kExitQuestion)) form_.Close();
+}
+
+void TfmSetup::BeforeQuestion()
+{
+    // Input made while the installation ran waits in the queue and must not
+    // answer a box it was never meant for.
+    if (installStarted_) platform::DiscardQueuedInput();
 }
 
 void TfmSetup::sbtnAboutClick()

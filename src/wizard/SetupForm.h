@@ -119,6 +119,8 @@ private:
     void ShowInstallPage();
     bool CheckDiskSpace();
     bool DoInstall();
+    // Before a message box: drops queued input once the installation has started.
+    void BeforeQuestion();
     void CopyFileChanged(const std::string& name);
     void StatusChanged(const std::string& text);
     void StepProgress();
@@ -131,6 +133,7 @@ private:
     std::unique_ptr<TSetupInformation> SetupInfo_;
     std::unique_ptr<TInstallation> Installation_; // freed before SetupInfo_
     std::uint16_t Step_ = 0;
+    bool installStarted_ = false;
 };
 
 // The wizard unit's entry: runs the wizard modally, then frees it. The

@@ -1,5 +1,6 @@
 #include "WindowDriver.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace tarvex::e2e {
@@ -226,6 +227,25 @@ HWND FocusOf(HWND window)
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
     return info.hwndFocus;
+}
+
+bool XInput(const std::string& arguments)
+{
+    // Wine starts a Unix program given by its Unix path through CreateProcess.
+    std::string command = "/usr/bin/xdotool " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        std::fprintf(stderr, "xdotool: error %lu\n", GetLastError());
+        return false;
+    }
+    // Wine gives no usable handle of a Unix process: let it do its work.
+    if (pi.hThread) CloseHandle(pi.hThread);
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    Sleep(500);
+    return true;
 }
 
 HWND FindAnyWindow(const std::string& title)

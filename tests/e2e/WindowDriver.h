@@ -74,6 +74,10 @@ void ChooseMenuItem(HWND menuWindow, int position);
 std::string ClipboardText();
 // The window that has the keyboard focus in a window's thread.
 HWND FocusOf(HWND window);
+// Real input through the X server, as a user's keyboard and mouse give it
+// (xdotool with these arguments, given half a second); false when it could
+// not be started.
+bool XInput(const std::string& arguments);
 // A visible top-level window with this title, of any process.
 HWND FindAnyWindow(const std::string& title);
 // Whether this run takes the pictures (TARVEX_SHOTS names their folder).

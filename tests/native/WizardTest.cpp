@@ -347,6 +347,7 @@ TEST_F(Wizard, ChosenFoldersGoToTheEngineAndTheDirectoryBox)
     EXPECT_EQ("D:\\Apps", w->edtDirectory.Text());
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ(std::vector<std::string>{"C:\\Program Files"}, dialogs.shown[0].selectRequests);
+    EXPECT_EQ(platform::WindowIdOf(w->Window()), dialogs.shown[0].owner) << "the wizard owns the browser";
 
     Press(w->btnNext);
     dialogs.answers.push_back(HeadlessFolderAnswer::Choose("C:\\WINDOWS\\Start Menu\\Tools"));
@@ -474,6 +475,68 @@ TEST_F(Wizard, KeyboardReachesTheControlsInTabOrder)
     EXPECT_EQ(&w->btnNext, form.FindAccelerator('n'));
     EXPECT_EQ(&w->btnExit, form.FindAccelerator('E'));
     EXPECT_EQ(nullptr, form.FindAccelerator('p')) << "a disabled button has no accelerator";
+}
+
+TEST_F(Wizard, InputQueuedDuringTheInstallationIsDroppedBeforeEachQuestion)
+{
+    SetFreeSpace("1000000");
+    const std::string existing = "C:\\Program Files\\Demo\\a.txt";
+    std::filesystem::create_directories(test::HostFile(existing).parent_path());
+    dir.Write("root/drive_c/Program Files/Demo/a.txt", "newer");
+    ASSERT_TRUE(platform::SetLastWriteTime(existing, {static_cast<std::uint16_t>((2099 - 1980) << 9 | 1 << 5 | 1), 0}));
+    WriteSetup({{"Route", "45"}, {"Run", "%APPPATH\\a.txt"}, {"Run Description", "Demo now"}},
+               "1=a.txt,a.txt,1,%APPPATH,Y\n");
+    auto w = Start();
+    auto& ui = HeadlessUi::Instance();
+    ASSERT_TRUE(ui.events.empty()) << "nothing is dropped before the installation";
+    bool buttonsDisabled = false;
+    ui.modalScripts = {[&](platform::Form& form) {
+        buttonsDisabled = !w->btnNext.Enabled() && !w->btnExit.Enabled();
+        form.Close();
+    }};
+    ui.answers = {false};
+    ASSERT_TRUE(Press(w->btnNext));
+    EXPECT_EQ((std::vector<std::string>{"discard input",
+                                        "form: The file being installed is older than an existing file",
+                                        "discard input", "box: Confirm"}),
+              ui.events);
+    EXPECT_TRUE(buttonsDisabled) << "Next and Exit look usable while the engine runs";
+    EXPECT_TRUE(w->btnNext.Enabled());
+    EXPECT_FALSE(w->btnExit.Enabled());
+}
+
+TEST_F(Wizard, FocusOnAControlThatGoesPassesToTheNextInTabOrder)
+{
+    WriteSetup({{"Route", "0124"}});
+    auto w = Start();
+    // Previous focused on the second page, then back to the first: it is
+    // disabled under the focus, which passes on to Next.
+    ASSERT_TRUE(Press(w->btnNext));
+    w->btnPrevious.SetFocus();
+    ASSERT_TRUE(Press(w->btnPrevious));
+    EXPECT_FALSE(w->btnPrevious.Enabled());
+    EXPECT_TRUE(w->btnNext.Focused());
+    EXPECT_EQ(&w->btnExit, w->Window().NextTabStop(&w->btnNext, true)) << "Tab goes on from there";
+
+    // The folder name box focused, then the page with it is hidden.
+    ASSERT_TRUE(Press(w->btnNext));
+    ASSERT_TRUE(Press(w->btnNext));
+    w->edtNew.SetFocus();
+    ASSERT_TRUE(Press(w->btnNext));
+    EXPECT_EQ(2, w->nbMain.PageIndex());
+    EXPECT_TRUE(w->btnPrevious.Focused());
+}
+
+TEST_F(Wizard, FailedInstallationGivesExitBackAndNextAsTheRouteAllows)
+{
+    SetFreeSpace("1000000");
+    for (const char* route : {"5", "52"}) {
+        HeadlessUi::Instance().Reset();
+        WriteSetup({{"Route", route}}, "1=missing.txt,a.txt,1,%APPPATH,N\n");
+        auto w = Start();
+        EXPECT_TRUE(w->btnExit.Enabled()) << route;
+        EXPECT_EQ(std::string(route).size() > 1, w->btnNext.Enabled()) << route;
+    }
 }
 
 } // namespace

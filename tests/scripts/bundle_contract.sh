@@ -3,6 +3,7 @@
 # comes back byte for byte with its dates, a damaged bundle or medium is
 # refused with nothing written, usage errors exit 2.
 # usage: bundle_contract.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
 tmp=$(mktemp -d)

@@ -4,11 +4,12 @@
 # and under Wine it installs; one payload byte changed after signing breaks
 # the signature and is refused by tarvex and by setup.exe.
 # usage: bundle_sign.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: win32
 set -u
 platform=$1 build=$2 src=$3
-[ "$platform" = win32 ] || exit 77
+. "$src/tests/scripts/lib/missing.sh"
 for tool in osslsigncode openssl; do
-    command -v $tool >/dev/null || { echo "$tool missing"; exit 77; }
+    command -v $tool >/dev/null || missing "$tool"
 done
 . "$src/scripts/wine-env.sh"
 . "$src/scripts/session.sh"

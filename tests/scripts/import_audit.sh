@@ -3,9 +3,10 @@
 # export them: setup.exe and ridsetup.exe on Windows 98 SE and NT 4.0, the
 # tool on XP; and the audit refuses a program that links a Vista function.
 # usage: import_audit.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
-[ "$platform" = win32 ] || exit 77
+. "$src/tests/scripts/lib/missing.sh"
 audit=("$src/scripts/import_audit.py")
 fail=0
 check() { # name, command...

@@ -2,9 +2,9 @@
 # The end-to-end suite with Wine reporting Windows 98, XP and 10, one after
 # the other in the same prefix, which gets its version back at the end.
 # usage: reported_versions.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
-[ "$platform" = win32 ] || exit 77
 . "$src/scripts/session.sh"
 [ -n "${DISPLAY:-}" ] || tarvex_session_start
 before=$(winecfg -v 2>/dev/null | tr -d '\r')

@@ -4,9 +4,12 @@
 # byte for byte, registry values, links); too little space gives 4 and writes
 # nothing; a newer file is kept unless /OVERWRITE=yes; the log says it all.
 # usage: silent_install.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
-[ "$platform" = win32 ] && [ -f "$build/demo-medium/Setup.INI" ] && command -v lnkinfo >/dev/null || exit 77
+. "$src/tests/scripts/lib/missing.sh"
+[ -f "$build/demo-medium/Setup.INI" ] || missing "the demo medium"
+command -v lnkinfo >/dev/null || missing lnkinfo
 . "$src/scripts/wine-env.sh"
 tmp=$(mktemp -d)
 id=Silent$$

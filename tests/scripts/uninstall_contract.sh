@@ -3,6 +3,7 @@
 # stdout, then what stayed; a refused log with `error: MESSAGE`, exit 1 and
 # nothing touched; --remove-shared; usage errors with exit 2.
 # usage: uninstall_contract.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: native native-asan win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
 tmp=$(mktemp -d)

@@ -5,9 +5,9 @@
 # and its App Paths entry in the key both views share (Windows 7 and later;
 # Wine does the same).
 # usage: wow64_install.sh PLATFORM BUILD_DIR SOURCE_DIR
+# Presets: win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
-[ "$platform" = win32 ] || exit 77
 . "$src/scripts/session.sh"
 if [ ! -f "$TARVEX_WINE64_PREFIX/.tarvex-ready" ]; then
   echo "FAILED: no 64-bit Wine prefix at $TARVEX_WINE64_PREFIX (scripts/install-deps.sh makes it)"

@@ -136,6 +136,8 @@ bool JournalFile::Write(const std::string& bytes)
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
 bool ReadFileBytes(const std::string& path, std::string& out) { return ReadWholeFile(ReadHostPath(path), out); }
 
 bool RemoveEmptyDirectory(const std::string& path) { return ::rmdir(MachineHostPath(path).c_str()) == 0; }

@@ -42,7 +42,10 @@ public:
     void PlaceOverForeground() override
     {
         RECT d, f;
+        // Without a window manager the owner may not have been made the
+        // foreground window; the dialog goes over it all the same.
         HWND foreground = GetForegroundWindow();
+        if (!foreground || foreground == hwnd_) foreground = GetWindow(hwnd_, GW_OWNER);
         if (!foreground || !GetWindowRect(hwnd_, &d) || !GetWindowRect(foreground, &f)) return;
         ScreenPoint at = FolderDialogPosition({d.left, d.top, d.right, d.bottom}, {f.left, f.top, f.right, f.bottom});
         SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

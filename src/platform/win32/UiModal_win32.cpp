@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 namespace tarvex::platform {
@@ -62,9 +63,11 @@ public:
         EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
         for (HWND hwnd : disabled_) EnableWindow(hwnd, FALSE);
     }
-    ~OtherWindowsDisabled()
+    ~OtherWindowsDisabled() { Restore(); }
+    void Restore()
     {
         for (HWND hwnd : disabled_) EnableWindow(hwnd, TRUE);
+        disabled_.clear();
     }
     OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
     OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
@@ -83,6 +86,16 @@ private:
     std::vector<HWND> disabled_;
 };
 
+// The window that was active before a modal window, active again once that
+// has gone: without a window manager nothing else gives it back.
+void Reactivate(HWND previous)
+{
+    if (previous && IsWindow(previous) && IsWindowVisible(previous) && IsWindowEnabled(previous)) {
+        SetForegroundWindow(previous);
+        SetActiveWindow(previous);
+    }
+}
+
 } // namespace
 
 bool ShowMessageBox(const std::string& text, const std::string& title, MessageKind kind)
@@ -94,7 +107,9 @@ bool ShowMessageBox(const std::string& text, const std::string& title, MessageKi
     case MessageKind::Question: flags |= MB_YESNO | MB_ICONQUESTION; break;
     case MessageKind::QuestionDefaultNo: flags |= MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2; break;
     }
+    HWND previous = GetActiveWindow();
     int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), flags);
+    Reactivate(previous);
     return answer == IDOK || answer == IDYES;
 }
 
@@ -110,6 +125,17 @@ void ProcessMessages()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+void DiscardQueuedInput()
+{
+    // Peeking also turns input still waiting outside the queue (the window
+    // system's events) into messages, which go with the rest.
+    MSG msg;
+    for (auto [first, last] : {std::pair<UINT, UINT>{WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST},
+                               {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}})
+        while (PeekMessageA(&msg, nullptr, first, last, PM_REMOVE)) {
+        }
 }
 
 namespace backend {
@@ -132,6 +158,7 @@ int TrackPopup(const PopupMenu& menu, int screenX, int screenY)
 void RunModal(Form& form)
 {
     HWND hwnd = HwndOf(form);
+    HWND previous = GetActiveWindow();
     OtherWindowsDisabled others(hwnd);
     ShowWindow(hwnd, SW_SHOWNORMAL);
     form.SetShown(true);
@@ -154,8 +181,11 @@ void RunModal(Form& form)
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    // The others are enabled before this one hides, so one can take over.
+    others.Restore();
     ShowWindow(hwnd, SW_HIDE);
     form.SetShown(false);
+    Reactivate(previous);
     RethrowEscapedException();
 }
 

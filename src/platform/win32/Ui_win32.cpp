@@ -91,6 +91,8 @@ Control* ControlOf(HWND hwnd)
 
 HWND HwndOf(const Control& control) { return control.Native() ? control.Native()->Hwnd() : nullptr; }
 
+std::uintptr_t WindowIdOf(const Control& control) { return reinterpret_cast<std::uintptr_t>(HwndOf(control)); }
+
 namespace {
 
 HBRUSH BrushOf(const Control& control)
@@ -473,6 +475,10 @@ void Sync(Control& control, Aspect aspect)
         StreamSource source{&memo.Content(), 0};
         EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, StreamIn};
         SendMessageA(hwnd, EM_STREAMIN, memo.ShowsRichText() ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+        // Lines wrap inside what shows, not under the scroll bar.
+        RECT visible;
+        GetClientRect(hwnd, &visible);
+        SendMessageA(hwnd, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&visible));
         break;
     }
     case Aspect::Position:
@@ -524,11 +530,21 @@ void RaiseToTop(Control& control)
 
 void Focus(Control& control)
 {
+    // In a window that is not active the focus is only remembered (the
+    // form's active control), to be given when the window is activated:
+    // setting it would activate the window over a message box.
     HWND hwnd = HwndOf(control);
-    if (hwnd && IsWindowVisible(hwnd)) ::SetFocus(hwnd);
+    if (hwnd && IsWindowVisible(hwnd) && GetActiveWindow() == GetAncestor(hwnd, GA_ROOT)) ::SetFocus(hwnd);
 }
 
 bool HasFocus(const Control& control) { return HwndOf(control) && GetFocus() == HwndOf(control); }
+
+Control* FocusedControl(Form& form)
+{
+    // The mouse moves the focus without telling the form.
+    Control* focused = ControlOf(GetFocus());
+    return focused && focused->OwnerForm() == &form ? focused : form.ActiveControl();
+}
 
 } // namespace backend
 
