@@ -71,6 +71,11 @@ PY
     for medium in "$data/medium1" "$data/medium2"; do
         (cd "$medium" && xargs -a compress.lst mscompress >/dev/null && xargs -a compress.lst rm -f && rm compress.lst)
     done
+    # The texts of the wizard's first two pages, which an installation loads.
+    for medium in "$data/medium1" "$data/medium2"; do
+        printf 'Bench product\r\n' > "$medium/readme.txt"
+        printf '{\\rtf1 Bench licence\\par}\r\n' > "$medium/license.rtf"
+    done
     touch "$data/done"
 fi
 

@@ -14,6 +14,12 @@ if [ ! -f "$data/done" ]; then
     BUILD_DIR=$build "$src/bench/install.sh" >/dev/null
 fi
 
+# Media made before the install benchmark wrote its page texts get them now.
+for medium in "$data/medium1" "$data/medium2"; do
+    [ -f "$medium/readme.txt" ] || printf 'Bench product\r\n' > "$medium/readme.txt"
+    [ -f "$medium/license.rtf" ] || printf '{\\rtf1 Bench licence\\par}\r\n' > "$medium/license.rtf"
+done
+
 # In memory when it can hold two installed copies: the two programs' work,
 # not the disk's write-back.
 work=${WORK_DIR:-$data/uninstall-work}

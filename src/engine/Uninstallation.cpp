@@ -271,8 +271,11 @@ void TUninstallation::RemoveFiles()
 
 void TUninstallation::RemoveFile(const std::string& path)
 {
-    if (!platform::FileExists(path)) return;
-    if (!Owned(path) && !questions_->RemoveSharedFile(path)) {
+    // Nobody is asked about a file that is not there; the product's own
+    // files are simply deleted, a missing one being no error.
+    const bool owned = Owned(path);
+    if (!owned && !platform::FileExists(path)) return;
+    if (!owned && !questions_->RemoveSharedFile(path)) {
         result_.SharedFilesKept.push_back(path);
         return;
     }

@@ -217,7 +217,6 @@ TEST_F(Uninstall, VendorKeysGoWithEmptyParentsUpToTheVendor)
     // The product's keys listed parent first, the deeper one after.
     Install("", "", "2=HKEY_CURRENT_USER,Software\\Vendor\\Product\\Version,1\r\n"
                     "3=HKEY_CURRENT_USER,Software\\Vendor\\Product\\Window\\Left,10\r\n");
-    const std::string log = ReadBytes(HostFile(Log()));
     Answers answers;
     EXPECT_TRUE(Remove(answers).NothingStayed());
     EXPECT_FALSE(Key(RootKey::CurrentUser, "\\Software\\Vendor"));
@@ -239,7 +238,6 @@ TEST_F(Uninstall, VendorKeysGoWithEmptyParentsUpToTheVendor)
     EXPECT_FALSE(platform::ReadRegistryString(RootKey::CurrentUser, "\\Software\\Demo\\Settings", "Folder"))
         << "a value naming the product's folder goes from a key that stays";
     EXPECT_EQ(std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\Demo\\Settings (has subkeys)"}, result.KeysKept);
-    (void)log;
 }
 
 TEST_F(Uninstall, ARegistrationAnotherInstallationTookOverStays)
@@ -371,8 +369,6 @@ TEST_F(Uninstall, AFileInUseIsRetriedScheduledOrStopsTheRun)
     Install("3=readme.txt,readme.txt,1,%APPPATH,N\r\n");
     const std::string locks = platform::MachineStateFile(platform::kLockedFilesName);
     const std::string restart = platform::MachineStateFile(platform::kRestartDeletesName);
-    const std::string log = ReadBytes(HostFile(Log()));
-    box.WriteMedium("x", "");
     std::ofstream(locks) << Product("\\readme.txt") << "\r\n";
 
     // Abort: the run stops there and the log stays for another run.
@@ -400,7 +396,6 @@ TEST_F(Uninstall, AFileInUseIsRetriedScheduledOrStopsTheRun)
     EXPECT_EQ(Product("\\readme.txt") + "\r\n" + Product() + "\r\n", ReadBytes(restart));
     EXPECT_NE(std::string::npos, UninstallSummary("Demo", result)
                                      .find("Removed when you restart your computer:\r\n" + Product("\\readme.txt")));
-    (void)log;
 }
 
 TEST_F(Uninstall, TheRunningUninstallerInAFolderThatGoesIsRemovedAtRestart)

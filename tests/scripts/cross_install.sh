@@ -24,8 +24,18 @@ check "$native" install "$build/demo-medium" --root "$tmp/root" "${args[@]}" >/d
 check wine "$build/tarvex.exe" install "$(winepath -w "$build/demo-medium" 2>/dev/null)" "${args[@]}" >/dev/null
 native_product="$tmp/root/drive_c/Program Files/$name"
 check cmp "$native_product/Install.log" "$wine_product/Install.log"
-for f in demo.exe ridsetup.exe docs/manual.txt; do
+for f in demo.exe docs/manual.txt; do
   check cmp "$native_product/$f" "$wine_product/$f"
   check test "$(stat -c %Y "$native_product/$f")" = "$(stat -c %Y "$wine_product/$f")"
 done
+# The uninstaller is shared, in the Windows folder.
+check cmp "$tmp/root/drive_c/WINDOWS/ridsetup.exe" "$WINEPREFIX/drive_c/windows/ridsetup.exe"
+
+# Both remove the product alike, line for line.
+log="C:\\Program Files\\$name\\Install.log"
+check "$native" uninstall "$log" --root "$tmp/root" >"$tmp/native.out"
+check wine "$build/tarvex.exe" uninstall "$log" >"$tmp/wine.out"
+check diff "$tmp/native.out" <(tr -d '\r' < "$tmp/wine.out")
+check test ! -e "$native_product"
+check test ! -e "$wine_product"
 exit $fail

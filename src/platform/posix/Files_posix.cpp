@@ -181,14 +181,17 @@ bool HeldOpen(const std::string& hostPath)
 
 DeleteOutcome DeleteFileReporting(const std::string& path)
 {
+    // A read-only file goes too (Windows clears the attribute first), and
+    // unlink takes it whatever its permissions.
     const std::string host = MachineHostPath(path);
-    struct stat st {};
-    if (host.empty() || ::lstat(host.c_str(), &st) != 0) return DeleteOutcome::Missing;
-    if (S_ISDIR(st.st_mode)) return DeleteOutcome::Failed;
+    if (host.empty()) return DeleteOutcome::Missing;
     if (HeldOpen(host)) return DeleteOutcome::InUse;
-    if (ReadOnlyFile(st)) ::chmod(host.c_str(), st.st_mode | S_IWUSR);
     if (::unlink(host.c_str()) == 0) return DeleteOutcome::Deleted;
-    return errno == ENOENT ? DeleteOutcome::Missing : errno == EBUSY ? DeleteOutcome::InUse : DeleteOutcome::Failed;
+    switch (errno) {
+    case ENOENT: case ENOTDIR: return DeleteOutcome::Missing;
+    case EBUSY: case ETXTBSY: return DeleteOutcome::InUse;
+    default: return DeleteOutcome::Failed; // a directory among them
+    }
 }
 
 bool DeleteAtRestart(const std::string& path)
