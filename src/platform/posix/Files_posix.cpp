@@ -115,7 +115,7 @@ bool SetLastWriteTime(const std::string& path, const DosDateTime& local)
 bool FileReadable(const std::string& path)
 {
     std::string bytes;
-    return ReadWholeFile(ReadHostPath(path), bytes);
+    return ReadWholeFile(path, bytes);
 }
 
 JournalFile::JournalFile(const std::string& path)
@@ -138,7 +138,7 @@ bool JournalFile::Write(const std::string& bytes)
     return true;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& out) { return ReadWholeFile(ReadHostPath(path), out); }
+bool ReadFileBytes(const std::string& path, std::string& out) { return ReadWholeFile(path, out); }
 
 bool RemoveEmptyDirectory(const std::string& path) { return ::rmdir(MachineHostPath(path).c_str()) == 0; }
 
@@ -165,7 +165,7 @@ bool HeldOpen(const std::string& hostPath)
 {
     if (!HasMachine()) return false;
     std::string text;
-    if (!ReadWholeFile(MachineStateFile(kLockedFilesName), text)) return false;
+    if (!ReadHostFile(MachineStateFile(kLockedFilesName), text)) return false;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = std::min(text.find('\n', pos), text.size());

@@ -80,7 +80,7 @@ const Command kBundle("bundle",
 #endif
                       ,
                       RunBundle);
-const Command kUnbundle("unbundle", "unbundle SETUP_EXE DIR\n  tarvex unbundle --list SETUP_EXE", RunUnbundle);
+const Command kUnbundle("unbundle", "unbundle SETUP_EXE DIR | unbundle --list SETUP_EXE", RunUnbundle);
 
 } // namespace
 
