@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The programs' load-time imports against the first Windows versions that
-# export them: setup.exe and ridsetup.exe on Windows 98 SE and NT 4.0, the
-# tool on XP; and the audit refuses a program that links a Vista function.
+# export them: setup.exe, ridsetup.exe and a one-file installer on Windows
+# 98 SE and NT 4.0, the tool on XP; and the audit refuses a program that
+# links a Vista function.
 # usage: import_audit.sh PLATFORM BUILD_DIR SOURCE_DIR
 # Presets: win32
 set -uo pipefail
 platform=$1 build=$2 src=$3
 . "$src/tests/scripts/lib/missing.sh"
+. "$src/scripts/wine-env.sh"
 audit=("$src/scripts/import_audit.py")
 fail=0
 check() { # name, command...
@@ -18,13 +20,20 @@ check "setup.exe and ridsetup.exe on Windows 98 SE and NT 4.0" \
   "${audit[@]}" --target win98se --target nt4 "$build/setup.exe" "$build/ridsetup.exe"
 check "tarvex.exe on Windows XP" "${audit[@]}" --target xp "$build/tarvex.exe"
 
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+# A one-file installer is setup.exe with its medium after it: the same imports.
+[ -f "$build/demo-medium/Setup.INI" ] || missing "the demo medium"
+check "the demo as one file made" "$src/scripts/wine-run.sh" "$build/tarvex.exe" bundle \
+  "$(winepath -w "$build/demo-medium")" "$(winepath -w "$tmp/one.exe")"
+check "the one-file installer on Windows 98 SE and NT 4.0" \
+  "${audit[@]}" --target win98se --target nt4 "$tmp/one.exe"
+
 out=$("${audit[@]}" --target xp "$build/tests/vista_import_probe.exe"); rc=$?
 echo "$out"
 check "a Vista import fails the audit" [ "$rc" = 1 ]
 check "both Vista imports named" grep -q 'kernel32.dll!GetTickCount64 (first: vista)' <<<"$out"
 check "  ... the condition variable too" grep -q 'kernel32.dll!InitializeConditionVariable (first: vista)' <<<"$out"
 
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 # An import the list does not know fails rather than passes.
 grep -v ' CreateThread ' "$src/scripts/win32-first-exports.txt" >"$tmp/list.txt"
 out=$("${audit[@]}" --data "$tmp/list.txt" --target nt4 "$build/setup.exe"); rc=$?

@@ -14,13 +14,16 @@ ReadableFile::ReadableFile(const std::string& path)
                                                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr)))
 {
     if (Handle(handle_) == INVALID_HANDLE_VALUE) throw EInOutError(GetLastError(), path);
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(Handle(handle_), &size)) {
+    // GetFileSize, not GetFileSizeEx: Windows 9x and NT 4.0 lack the latter.
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD low = GetFileSize(Handle(handle_), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
         DWORD code = GetLastError();
         CloseHandle(Handle(handle_));
         throw EInOutError(code, path);
     }
-    size_ = static_cast<std::uint64_t>(size.QuadPart);
+    size_ = static_cast<std::uint64_t>(high) << 32 | low;
 }
 
 ReadableFile::~ReadableFile() { CloseHandle(Handle(handle_)); }
@@ -34,9 +37,12 @@ std::uint64_t ReadableFile::LastWrite() const
 
 void ReadableFile::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size)
 {
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(Handle(handle_), at, nullptr, FILE_BEGIN)) throw EInOutError(GetLastError(), path_);
+    LONG high = static_cast<LONG>(offset >> 32);
+    SetLastError(NO_ERROR);
+    if (SetFilePointer(Handle(handle_), static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        throw EInOutError(GetLastError(), path_);
     while (size > 0) {
         DWORD got = 0;
         if (!ReadFile(Handle(handle_), buffer, static_cast<DWORD>(size), &got, nullptr))

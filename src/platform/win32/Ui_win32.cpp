@@ -534,7 +534,11 @@ void Focus(Control& control)
     // form's active control), to be given when the window is activated:
     // setting it would activate the window over a message box.
     HWND hwnd = HwndOf(control);
-    if (hwnd && IsWindowVisible(hwnd) && GetActiveWindow() == GetAncestor(hwnd, GA_ROOT)) ::SetFocus(hwnd);
+    if (!hwnd || !IsWindowVisible(hwnd)) return;
+    // The top-level window by hand: GetAncestor is missing on NT 4.0.
+    HWND top = hwnd;
+    while ((GetWindowLongA(top, GWL_STYLE) & WS_CHILD) && GetParent(top)) top = GetParent(top);
+    if (GetActiveWindow() == top) ::SetFocus(hwnd);
 }
 
 bool HasFocus(const Control& control) { return HwndOf(control) && GetFocus() == HwndOf(control); }
