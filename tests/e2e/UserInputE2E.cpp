@@ -85,7 +85,7 @@ TEST(UserInputE2E, KeysTypedDuringTheCopyAnswerNoQuestion)
     medium.SetValue("Route", "45");
     // A large file before the question and another copy of it before the end.
     fs::resize_file((std::ofstream(fs::path(medium.Dir()) / "big.bin"), fs::path(medium.Dir()) / "big.bin"),
-                    80u << 20);
+                    240u << 20);
     medium.SetValue("1", "big.bin,big.bin,1,%APPPATH,N");
     medium.SetValue("2", "demo.ex_,demo.exe,1,%APPPATH,Y");
     medium.SetValue("3", "big.bin,later.bin,1,%APPPATH,N");
@@ -101,7 +101,7 @@ TEST(UserInputE2E, KeysTypedDuringTheCopyAnswerNoQuestion)
     // The wizard answers no messages while it copies: watch the disk. The
     // large file takes seconds; the keys come while it is copied.
     ASSERT_TRUE(WaitFor([&] { return fs::exists(product / "docs"); })) << "the installation did not start";
-    Sleep(1000);
+    Sleep(200);
     ASSERT_FALSE(FindAnyWindow(kOverwriteCaption)) << "the copy was too quick for the test";
     ASSERT_TRUE(XInput("key Return key space key y"));
 
