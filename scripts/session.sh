@@ -15,6 +15,10 @@ tarvex_session_end() {
 tarvex_session_start() {
   if [ -z "${DISPLAY:-}" ]; then tarvex_xvfb_ensure "${1:-1024x768x24}"; fi
   trap tarvex_session_end EXIT
+  # A server still up from a program run without a display (winepath, the
+  # tool) keeps a desktop no window can be made on: start afresh.
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+  wineserver -w >/dev/null 2>&1 </dev/null || true
   wineserver -p >/dev/null 2>&1 </dev/null || true
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
