@@ -13,6 +13,14 @@ class TSetupInformation;
 
 namespace tarvex::tool {
 
+// Natively every machine command names its machine root (--root); on
+// Windows the machine is the one it runs on.
+#ifdef TARVEX_WIN32
+inline constexpr bool kNeedsRoot = false;
+#else
+inline constexpr bool kNeedsRoot = true;
+#endif
+
 using CommandFn = int (*)(const std::vector<std::string>& args);
 
 struct Command {

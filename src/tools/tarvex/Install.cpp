@@ -21,12 +21,6 @@ namespace tarvex::tool {
 
 namespace {
 
-#ifdef TARVEX_WIN32
-constexpr bool kNeedsRoot = false;
-#else
-constexpr bool kNeedsRoot = true;
-#endif
-
 struct Options {
     std::string medium;
     std::optional<std::string> root, directory, newDirectory, startMenu, newMenu;

@@ -12,12 +12,6 @@ namespace tarvex::tool {
 
 namespace {
 
-#ifdef TARVEX_WIN32
-constexpr bool kNeedsRoot = false;
-#else
-constexpr bool kNeedsRoot = true;
-#endif
-
 struct Options {
     std::string log;
     std::optional<std::string> root;
