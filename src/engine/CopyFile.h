@@ -9,7 +9,7 @@ namespace tarvex {
 
 class ECopyFile : public Exception {
 public:
-    using Exception::Exception;
+    explicit ECopyFile(std::string message) : Exception(std::move(message)) {}
 };
 
 // Copies source to dest, expanding an LZ-compressed source. False when the

@@ -13,7 +13,7 @@ namespace tarvex {
 
 class EInstallError : public Exception {
 public:
-    using Exception::Exception;
+    explicit EInstallError(std::string message) : Exception(std::move(message)) {}
 };
 
 class TInstallation : public TInstallOption {

@@ -12,7 +12,7 @@ namespace tarvex {
 
 class EUninstallError : public Exception {
 public:
-    using Exception::Exception;
+    explicit EUninstallError(std::string message) : Exception(std::move(message)) {}
 };
 
 // An uninstall log as Install writes it, checked whole.

@@ -23,7 +23,7 @@ constexpr std::size_t kMaxEntryPath = 259;
 // A payload that cannot be used; the message says why.
 class EPayloadError : public Exception {
 public:
-    using Exception::Exception;
+    explicit EPayloadError(std::string message) : Exception(std::move(message)) {}
 };
 
 // A file read at any offset. ReadAt reads exactly size bytes or throws.

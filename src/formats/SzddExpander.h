@@ -25,7 +25,7 @@ public:
 // Damaged or truncated compressed data.
 class SzddError : public Exception {
 public:
-    using Exception::Exception;
+    explicit SzddError(std::string message) : Exception(std::move(message)) {}
 };
 
 // Reads everything from in and writes it to out, expanded when it starts

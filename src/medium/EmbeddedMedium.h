@@ -14,7 +14,7 @@ namespace tarvex {
 // The carried medium cannot be used: the download is damaged or cut short.
 class EMediumDamaged : public Exception {
 public:
-    using Exception::Exception;
+    explicit EMediumDamaged(std::string message) : Exception(std::move(message)) {}
 };
 
 class TEmbeddedMedium {

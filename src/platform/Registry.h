@@ -12,7 +12,7 @@ namespace tarvex {
 
 class ERegistryError : public Exception {
 public:
-    using Exception::Exception;
+    explicit ERegistryError(std::string message) : Exception(std::move(message)) {}
 };
 
 } // namespace tarvex

@@ -12,7 +12,7 @@ namespace platform { class ProfileFile; }
 
 class EInvalidIni : public Exception {
 public:
-    using Exception::Exception;
+    explicit EInvalidIni(std::string message) : Exception(std::move(message)) {}
 };
 
 // The message of an incomplete GENERAL section (a missing file included).

@@ -22,7 +22,7 @@ namespace tarvex {
 
 class ESetupError : public Exception {
 public:
-    using Exception::Exception;
+    explicit ESetupError(std::string message) : Exception(std::move(message)) {}
 };
 
 // Modal box titled "Error" with the error icon and one OK button.
