@@ -3,7 +3,7 @@
 # installs the demo, and the 32-bit program's files land in Program Files
 # (x86), its Uninstall entry in the registry's 32-bit view (Wow6432Node),
 # and its App Paths entry in the key both views share (Windows 7 and later;
-# Wine does the same).
+# Wine does the same); then ridsetup.exe /S removes all of it again.
 # usage: wow64_install.sh PLATFORM BUILD_DIR SOURCE_DIR
 # Presets: win32
 set -uo pipefail
@@ -61,9 +61,21 @@ install_step() {
     test "$(value64 "$current\\App Paths\\demo.exe")" = "$product\\demo.exe"
 }
 
-# ridsetup.exe's uninstall joins here once it removes what the log lists:
-# files gone from Program Files (x86), both keys gone from both views.
-steps=(install_step)
+# The quiet uninstall as the Uninstall entry gives it: the 32-bit
+# uninstaller finds its keys in the same views the installer wrote.
+uninstall_step() {
+  [ -n "$product" ] || { echo "FAILED: nothing installed to remove"; fail=1; return; }
+  local quiet
+  quiet=$(value64 "$wow\\Uninstall\\$title" QuietUninstallString)
+  check "QuietUninstallString under Wow6432Node" grep -q '^ridsetup\.exe /S "' <<<"$quiet"
+  check "ridsetup.exe /S ends with 0" wine "C:\\windows\\ridsetup.exe" /S "$product\\Install.log"
+  check "  ... the product folder is gone" test ! -e "$drive_c/Program Files (x86)/${product##*\\}"
+  check "  ... the Uninstall entry is gone from both views" \
+    test -z "$(value64 "$wow\\Uninstall\\$title" DisplayName)$(value64 "$current\\Uninstall\\$title" DisplayName)"
+  check "  ... and App Paths" test -z "$(value64 "$current\\App Paths\\demo.exe")"
+}
+
+steps=(install_step uninstall_step)
 for step in "${steps[@]}"; do "$step"; done
 
 if [ -n "$product" ]; then rm -rf "$drive_c/Program Files (x86)/${product##*\\}"; fi
