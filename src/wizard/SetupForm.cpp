@@ -7,6 +7,7 @@
 #include "platform/System.h"
 #include "setup_description/DecimalText.h"
 #include "wizard/AboutForm.h"
+#include "wizard/LogoBar.h"
 #include "wizard/OverwriteForm.h"
 
 namespace tarvex {
@@ -49,36 +50,6 @@ const platform::FontSpec kFormFont{"Arial", -12, true, false, false, false, plat
 const platform::FontSpec kRegularFont{"Arial", -12, false, false, false, false, platform::clBlack};
 const platform::FontSpec kGroupCaptionFont{"Arial", -16, true, false, false, false, platform::clBlack};
 const platform::FontSpec kLogoFont{"Arial", 40, false, true, false, false, platform::clNavy};
-
-// A canvas moved to where a windowless component sits on its host.
-class ShiftedCanvas : public platform::Canvas {
-public:
-    ShiftedCanvas(platform::Canvas& host, int dx, int dy) : host_(host), dx_(dx), dy_(dy) {}
-    void FillRect(const platform::Rect& rect, platform::Color color) override { host_.FillRect(Shift(rect), color); }
-    platform::Size MeasureText(const std::string& text, const platform::FontSpec& font) override
-    {
-        return host_.MeasureText(text, font);
-    }
-    void DrawRotatedText(int x, int y, const std::string& text, const platform::FontSpec& font, int escapement,
-                         platform::Color color) override
-    {
-        host_.DrawRotatedText(x + dx_, y + dy_, text, font, escapement, color);
-    }
-    void DrawFormattedText(const platform::Rect& rect, const std::string& text, const platform::FontSpec& font,
-                           unsigned flags, platform::Color color) override
-    {
-        host_.DrawFormattedText(Shift(rect), text, font, flags, color);
-    }
-
-private:
-    platform::Rect Shift(const platform::Rect& r) const
-    {
-        return {r.left + dx_, r.top + dy_, r.right + dx_, r.bottom + dy_};
-    }
-    platform::Canvas& host_;
-    int dx_;
-    int dy_;
-};
 
 } // namespace
 
@@ -171,24 +142,7 @@ void TfmSetup::CreateControls()
     bsBrowse.ShowPathInStatusArea = false;
     bsBrowse.SyncCustomButton = false;
 
-    gbLogo.SetSize(logoHost_.GetBounds().width, logoHost_.GetBounds().height);
-    gbLogo.OnPaintNow = [this] { logoHost_.PaintNow(); };
-    gbLogo.SetBackColor(TGradColor::clGreen);
-    rlblLogo.OnInvalidate = [this] { logoHost_.Invalidate(); };
-    rlblLogo.SetBounds(1, 4, 56, 333);
-    rlblLogo.SetFont(kLogoFont);
-    rlblLogo.SetCaption(kLogoCaption);
-    rlblLogo.SetEscapement(90);
-    rlblLogo.SetTextStyle(TTextStyle::tsRecessed);
-    rlblLogo.SetAlignment(TAlignment::taCenter);
-    rlblLogo.SetAutoSize(false);
-    rlblLogo.SetTransparent(true);
-    rlblLogo.SetColor(platform::clBtnFace);
-    logoHost_.OnPaint = [this](platform::Canvas& canvas) {
-        gbLogo.Paint(canvas);
-        ShiftedCanvas onLabel(canvas, rlblLogo.Left(), rlblLogo.Top());
-        rlblLogo.Paint(onLabel);
-    };
+    DressLogoBar(logoHost_, gbLogo, rlblLogo, {1, 4, 56, 333}, kLogoFont, kLogoCaption);
 
     btnNext.OnClick = [this] { btnNextClick(); };
     btnPrevious.OnClick = [this] { btnPreviousClick(); };

@@ -3,6 +3,7 @@
 #include "base/Ascii.h"
 #include "base/Text.h"
 #include "platform/MainThread.h"
+#include "wizard/LogoBar.h"
 
 #include <functional>
 #include <memory>
@@ -55,23 +56,7 @@ TfmUninstall::TfmUninstall(TUninstallation& engine)
 {
     form_.SetCaption(engine.Log().Title + kCaptionSuffix);
     edtItem.SetFont(kRegularFont);
-    gbLogo.SetSize(59, kClientHeight);
-    gbLogo.OnPaintNow = [this] { logoHost_.PaintNow(); };
-    gbLogo.SetBackColor(TGradColor::clGreen);
-    rlblLogo.OnInvalidate = [this] { logoHost_.Invalidate(); };
-    rlblLogo.SetBounds(0, 0, 59, kClientHeight);
-    rlblLogo.SetFont(kLogoFont);
-    rlblLogo.SetCaption(kLogoCaption);
-    rlblLogo.SetEscapement(90);
-    rlblLogo.SetTextStyle(TTextStyle::tsRecessed);
-    rlblLogo.SetAlignment(TAlignment::taCenter);
-    rlblLogo.SetAutoSize(false);
-    rlblLogo.SetTransparent(true);
-    rlblLogo.SetColor(platform::clBtnFace);
-    logoHost_.OnPaint = [this](platform::Canvas& canvas) {
-        gbLogo.Paint(canvas);
-        rlblLogo.Paint(canvas);
-    };
+    DressLogoBar(logoHost_, gbLogo, rlblLogo, {0, 0, 59, kClientHeight}, kLogoFont, kLogoCaption);
 }
 
 TUninstallResult TfmUninstall::ShowModal()

@@ -23,7 +23,8 @@ flags=(-std=c++20 -Wall -Wextra -Werror -O1 -I"$src/src")
 win32_libs=(-lole32 -loleaut32 -luuid -lshell32 -lcomctl32 -lcomdlg32 -llz32 -lversion -ladvapi32 -lgdi32 -luser32 -lwinmm)
 
 if [ "$platform" = win32 ] && [ -f "$build/libtarvex_runtime.a" ]; then
-  win_sources=("$build/libtarvex_runtime.a")
+  # Its objects carry link-time code too; this link takes their plain code.
+  win_sources=("$build/libtarvex_runtime.a" -fno-use-linker-plugin)
 else
   win_sources=("$src/src/platform/win32/ShellLink_win32.cpp" "$src/src/platform/win32/ComApartment_win32.cpp")
 fi
