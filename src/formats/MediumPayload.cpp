@@ -9,7 +9,7 @@ namespace tarvex {
 
 namespace {
 
-// Four tables, a byte of the word each, made at first use on the heap:
+// Eight tables, a byte of two words each, made at first use on the heap:
 // setup.exe's toolchain would store even zeroed static tables in the file.
 // Payloads are read on one thread, so the making needs no guard; the tables
 // live as long as the program.
@@ -18,13 +18,13 @@ const CrcTable* Tables()
 {
     static CrcTable* t = nullptr;
     if (t) return t;
-    CrcTable* made = new CrcTable[4];
+    CrcTable* made = new CrcTable[8];
     for (std::uint32_t i = 0; i < 256; ++i) {
         std::uint32_t c = i;
         for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
         made[0][i] = c;
     }
-    for (int k = 1; k < 4; ++k)
+    for (int k = 1; k < 8; ++k)
         for (std::uint32_t i = 0; i < 256; ++i) made[k][i] = (made[k - 1][i] >> 8) ^ made[0][made[k - 1][i] & 0xFF];
     return t = made;
 }
@@ -55,11 +55,15 @@ std::string PathProblem(std::string_view path, const char* what)
 
 void Crc32::Update(const unsigned char* data, std::size_t size)
 {
+    // Eight bytes a step, near twice as fast as four: the CRC is most of
+    // the time setup.exe spends verifying its medium.
     const CrcTable* t = Tables();
     std::uint32_t c = state_;
-    for (; size >= 4; size -= 4, data += 4) {
-        c ^= data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
-        c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
+    for (; size >= 8; size -= 8, data += 8) {
+        const std::uint32_t a = c ^ (data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24);
+        const std::uint32_t b = data[4] | data[5] << 8 | data[6] << 16 | static_cast<std::uint32_t>(data[7]) << 24;
+        c = t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^ t[3][b & 0xFF] ^
+            t[2][(b >> 8) & 0xFF] ^ t[1][(b >> 16) & 0xFF] ^ t[0][b >> 24];
     }
     for (; size > 0; --size) c = t[0][(c ^ *data++) & 0xFF] ^ (c >> 8);
     state_ = c;

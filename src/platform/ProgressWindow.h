@@ -19,6 +19,8 @@ public:
 private:
     void* window_ = nullptr;
     void* bar_ = nullptr;
+    std::uint32_t tick_ = 0; // of the last step shown
+    bool shown_ = false;
 };
 
 } // namespace tarvex::platform

@@ -130,6 +130,39 @@ TEST(MediumPayload, TheChecksumIsZipsCrc32InAnyPieces)
     }
 }
 
+TEST(MediumPayload, TheTableChecksumAgreesWithTheBitwiseOneOnAnyLengthAndPieces)
+{
+    // The fast CRC takes eight bytes a step and the rest one by one: every
+    // length around a step, pieces that break steps, bytes with high bits.
+    auto bitwise = [](const unsigned char* p, std::size_t n) {
+        std::uint32_t c = 0xFFFFFFFFu;
+        while (n--) {
+            c ^= *p++;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
+        return ~c;
+    };
+    std::uint32_t seed = 12345;
+    std::vector<unsigned char> data(70001);
+    for (unsigned char& b : data) b = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 23);
+    for (std::size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 17u, 63u, 4099u, 70001u}) {
+        for (std::size_t start : {0u, 1u, 3u}) {
+            if (start + length > data.size()) continue;
+            const unsigned char* p = data.data() + start;
+            const std::uint32_t expected = bitwise(p, length);
+            Crc32 whole;
+            whole.Update(p, length);
+            EXPECT_EQ(whole.Value(), expected) << length << " from " << start;
+            Crc32 pieces;
+            for (std::size_t done = 0, piece = 1; done < length; done += piece, piece = piece * 3 % 23 + 1) {
+                piece = std::min(piece, length - done);
+                pieces.Update(p + done, piece);
+            }
+            EXPECT_EQ(pieces.Value(), expected) << length << " in pieces from " << start;
+        }
+    }
+}
+
 TEST(MediumPayload, EveryDamageIsRefusedWithItsReason)
 {
     const std::string good = Bundle({{"Setup.INI", "[GENERAL]\r\n"}, {"files\\a.bin", std::string(70000, 'a')}});

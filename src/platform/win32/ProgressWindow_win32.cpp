@@ -47,6 +47,12 @@ ProgressWindow::~ProgressWindow()
 void ProgressWindow::SetPosition(std::uint64_t done, std::uint64_t total)
 {
     if (!window_) return;
+    // Each step is a round trip to the window system: a few a second keep
+    // the bar moving and the window answering without slowing the work.
+    const DWORD now = GetTickCount();
+    if (shown_ && now - tick_ < 100 && done < total) return;
+    shown_ = true;
+    tick_ = now;
     WPARAM permille = total ? static_cast<WPARAM>(done * 1000 / total) : 0;
     SendMessageA(static_cast<HWND>(bar_), PBM_SETPOS, permille, 0);
     MSG msg;
