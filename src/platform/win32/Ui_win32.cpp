@@ -373,7 +373,8 @@ int LayOutLabel(HDC dc, const Label& label, int width, int* widest, const RECT* 
         if (shown) {
             // The last glyph may reach past its advance (a backslash does).
             ABC last{};
-            GetCharABCWidthsA(dc, static_cast<unsigned char>(line[shown - 1]), static_cast<unsigned char>(line[shown - 1]), &last);
+            const auto c = static_cast<unsigned char>(line[shown - 1]);
+            GetCharABCWidthsA(dc, c, c, &last);
             lineWidth = ends[shown - 1] + std::max(0, -last.abcC);
         }
         *widest = std::max(*widest, lineWidth);
