@@ -407,8 +407,8 @@ void PaintLabel(HWND hwnd, const Label& label)
 }
 
 // An automatically sized label takes the size of its text; a word-wrapped
-// one keeps its width. Either grows no wider than its frame, less the gap on
-// its left, and wraps there.
+// one keeps its width. Either grows no further than its frame's right edge
+// and wraps there.
 void FitLabel(HWND hwnd, const Label& label)
 {
     if (!label.AutoSize()) return;
@@ -417,7 +417,7 @@ void FitLabel(HWND hwnd, const Label& label)
     const Bounds& b = label.GetBounds();
     RECT frame;
     GetClientRect(GetParent(hwnd), &frame);
-    int width = label.WordWrap() ? b.width : std::max(static_cast<int>(frame.right) - 2 * b.left, b.width);
+    int width = label.WordWrap() ? b.width : std::max(static_cast<int>(frame.right) - b.left, b.width);
     const int height = LayOutLabel(dc.Get(), label, width, &width, nullptr);
     if (label.WordWrap()) width = b.width;
     SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
