@@ -84,7 +84,8 @@ TfmSetup::TfmSetup(const std::string& setupDirectory)
       pbProgress(&gbxInstall, {10, 21, 373, 27}),
       lblFile(&gbxInstall, {10, 55, 70, 15}, "Copying File:"),
       edtFile(&gbxInstall, {10, 73, 373, 23}, true),
-      lblResult(&nbMain.GetPage(npInstall), {44, 240, 337, 15}, "", platform::TextAlign::Center, false, false),
+      // Wraps and grows down the page: a long title keeps its last words.
+      lblResult(&nbMain.GetPage(npInstall), {44, 240, 337, 15}, "", platform::TextAlign::Center, true),
       logoHost_(&form_, {0, 0, 59, 364}),
       lblLicense(&nbMain.GetPage(npNotes), {17, 284, 393, 15}, "", platform::TextAlign::Center, false, false),
       lblInstallHint(&nbMain.GetPage(npDestination), {24, 172, 393, 109}, "", platform::TextAlign::Left, true, false),

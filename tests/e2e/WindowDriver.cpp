@@ -23,7 +23,8 @@ std::wstring Widen(const std::string& s)
     return out;
 }
 
-Process::Process(const std::string& exe, const std::string& workingDir, const std::string& arguments)
+Process::Process(const std::string& exe, const std::string& workingDir, const std::string& arguments,
+                 bool waitIdle)
 {
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -31,7 +32,7 @@ Process::Process(const std::string& exe, const std::string& workingDir, const st
     std::wstring dir = Widen(workingDir);
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &info_))
         throw std::runtime_error("cannot start " + exe);
-    WaitForInputIdle(info_.hProcess, 5000);
+    if (waitIdle) WaitForInputIdle(info_.hProcess, 5000);
 }
 
 Process::~Process()

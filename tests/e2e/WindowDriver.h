@@ -16,8 +16,12 @@ std::wstring Widen(const std::string& s);
 // A started program; killed at the end of the scope if still running.
 class Process {
 public:
-    // arguments: appended to the quoted program name as written.
-    Process(const std::string& exe, const std::string& workingDir, const std::string& arguments = "");
+    // arguments: appended to the quoted program name as written. Waits up
+    // to 5 s for the program to wait for input, unless told not to: under
+    // Wine only a blocking wait on its queue counts, which a program busy
+    // from its first window on (the passive mode) never does.
+    Process(const std::string& exe, const std::string& workingDir, const std::string& arguments = "",
+            bool waitIdle = true);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

@@ -73,7 +73,8 @@ Size GdiCanvas::MeasureText(const std::string& text, const FontSpec& font) noexc
     GdiObject hfont(CreateFontIndirectA(&lf));
     Selection selected(screen.Get(), hfont.Get());
     SIZE size{};
-    GetTextExtentPoint32A(screen.Get(), text.data(), static_cast<int>(text.size()), &size);
+    // The one extent call setup.exe imports (labels need the advances too).
+    GetTextExtentExPointA(screen.Get(), text.data(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
     return {size.cx, size.cy};
 }
 

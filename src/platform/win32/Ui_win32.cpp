@@ -50,6 +50,7 @@ HCURSOR screenCursors[kCursorSlots] = {};
 WNDPROC staticProc = nullptr;
 
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+void PaintLabel(HWND hwnd, const Label& label);
 
 void RegisterClasses()
 {
@@ -183,8 +184,12 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     return Guarded<LRESULT>(0, [&] {
         LRESULT result = 0;
-        if (Control* self = ControlOf(hwnd); self && self->Native() && HandleMouse(hwnd, *self, msg, wp, lp, result))
+        Control* self = ControlOf(hwnd);
+        if (self && self->Native() && HandleMouse(hwnd, *self, msg, wp, lp, result)) return result;
+        if (self && msg == WM_PAINT) {
+            PaintLabel(hwnd, static_cast<const Label&>(*self));
             return result;
+        }
         return CallWindowProcA(staticProc, hwnd, msg, wp, lp);
     });
 }
@@ -333,19 +338,89 @@ DWORD CALLBACK StreamIn(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got)
     });
 }
 
-// An automatically sized label takes the size of its text (an empty one
-// that of a blank); a word-wrapped one keeps its width.
+// A label's text (one paragraph: no label shows a line break) in the font
+// selected into dc, line by line: each line as much as width holds, broken
+// at its last blank that fits (a word longer than the line where it must). Drawn into area when given, at the advances
+// the measuring gave: Wine's own placement of the same glyphs runs a pixel
+// wider every dozen letters, which cut the last letter of a label sized to
+// its text. Yields the height of the lines and, in *widest, the widest line.
+int LayOutLabel(HDC dc, const Label& label, int width, int* widest, const RECT* area)
+{
+    const std::string& text = label.Text();
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    int ends[256];
+    int y = 0;
+    *widest = 0;
+    std::size_t at = 0;
+    do {
+        const char* line = text.data() + at;
+        // A longer line needs more than one pass anyway.
+        const int n = static_cast<int>(std::min(text.size() - at, std::size_t{256}));
+        int fit = 0;
+        SIZE size;
+        GetTextExtentExPointA(dc, line, n, width, &fit, ends, &size);
+        int shown = n;
+        if (fit < n) {
+            shown = std::max(fit, 1);
+            for (int i = fit; i > 0; --i)
+                if (line[i] == ' ') {
+                    shown = i;
+                    break;
+                }
+        }
+        int lineWidth = 0;
+        if (shown) {
+            // The last glyph may reach past its advance (a backslash does).
+            ABC last{};
+            const auto c = static_cast<unsigned char>(line[shown - 1]);
+            GetCharABCWidthsA(dc, c, c, &last);
+            lineWidth = ends[shown - 1] + std::max(0, -last.abcC);
+        }
+        *widest = std::max(*widest, lineWidth);
+        if (area) {
+            for (int i = shown - 1; i > 0; --i) ends[i] -= ends[i - 1];
+            // Left, Center, Right: none, half or all of the free width before the line.
+            const int x = (area->right - lineWidth) * static_cast<int>(label.Alignment()) / 2;
+            ExtTextOutA(dc, x, y, ETO_CLIPPED, area, line, static_cast<UINT>(shown), ends);
+        }
+        y += tm.tmHeight;
+        at += static_cast<std::size_t>(shown) + (line[shown] == ' ');
+    } while (at < text.size());
+    return y;
+}
+
+void PaintLabel(HWND hwnd, const Label& label)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT area;
+    GetClientRect(hwnd, &area);
+    FillRect(dc, &area, BrushOf(label));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ToColorRef(label.Font().color));
+    // The font stays selected: the device context goes with EndPaint.
+    SelectObject(dc, FontFor(label.Font()));
+    int widest;
+    LayOutLabel(dc, label, area.right, &widest, &area);
+    EndPaint(hwnd, &ps);
+}
+
+// An automatically sized label takes the size of its text; a word-wrapped
+// one keeps its width. Either grows no further than its frame's right edge
+// and wraps there.
 void FitLabel(HWND hwnd, const Label& label)
 {
     if (!label.AutoSize()) return;
-    std::string text = label.Text().empty() ? std::string(" ") : label.Text();
     WindowDc dc(GetDC(hwnd));
     Selection font(dc.Get(), FontFor(label.Font()));
-    RECT r = {0, 0, label.GetBounds().width, 0};
-    UINT flags = DT_CALCRECT | DT_EXPANDTABS | (label.WordWrap() ? DT_WORDBREAK : DT_SINGLELINE);
-    DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &r, flags);
-    int width = label.WordWrap() ? label.GetBounds().width : r.right;
-    SetWindowPos(hwnd, nullptr, 0, 0, width, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const Bounds& b = label.GetBounds();
+    RECT frame;
+    GetClientRect(GetParent(hwnd), &frame);
+    int width = label.WordWrap() ? b.width : std::max(static_cast<int>(frame.right) - b.left, b.width);
+    const int height = LayOutLabel(dc.Get(), label, width, &width, nullptr);
+    if (label.WordWrap()) width = b.width;
+    SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace
@@ -435,7 +510,9 @@ void Sync(Control& control, Aspect aspect)
         native->settingText = true;
         SetWindowTextA(hwnd, control.Text().c_str());
         native->settingText = false;
-        if (control.GetKind() == Control::Kind::GroupBox) InvalidateRect(hwnd, nullptr, TRUE);
+        // The label class paints a new text at once, its own way: ours follows.
+        if (control.GetKind() == Control::Kind::GroupBox || control.GetKind() == Control::Kind::Label)
+            InvalidateRect(hwnd, nullptr, TRUE);
         if (control.GetKind() == Control::Kind::Label) FitLabel(hwnd, static_cast<Label&>(control));
         break;
     case Aspect::Visible:
