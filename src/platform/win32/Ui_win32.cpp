@@ -363,6 +363,12 @@ int LayOutLabel(HDC dc, const Label& label, int width, int* widest, const RECT* 
         int shown = n;
         if (fit < n) {
             shown = std::max(fit, 1);
+            // Only the advances of what fits are given: a first letter wider
+            // than the line is measured alone.
+            if (fit == 0) {
+                GetTextExtentExPointA(dc, line, 1, 0, nullptr, nullptr, &size);
+                ends[0] = size.cx;
+            }
             for (int i = fit; i > 0; --i)
                 if (line[i] == ' ') {
                     shown = i;
