@@ -42,13 +42,40 @@ private:
     platform::ReadableFile file_;
 };
 
-// Output written through a fixed buffer; failures named with the path.
+// Output written under a passing name beside its place and put there only
+// when whole: a failure leaves what was there before, and the output never
+// cuts short a file that is still being read.
 class OutputFile {
 public:
-    explicit OutputFile(const fs::path& path) : path_(path), out_(path, std::ios::binary | std::ios::trunc)
+    explicit OutputFile(const fs::path& path) : path_(path)
     {
-        if (!out_) throw Exception("Cannot create file " + path.string());
+        std::error_code ec;
+        if (fs::is_directory(path, ec)) throw Exception("Cannot create file " + path.string() + ": it is a folder");
+        // Host files, whatever machine is set: a name nobody has taken.
+        for (std::uint32_t n = platform::RunSeed(), tries = 0; part_.empty(); ++n) {
+            fs::path part = path;
+            part += "." + std::to_string(n % 1000000) + ".part";
+            if (fs::exists(part, ec) || ec) {
+                if (++tries == 100) throw Exception("Cannot create file " + path.string());
+                continue;
+            }
+            part_ = part;
+        }
+        out_.open(part_, std::ios::binary | std::ios::trunc);
+        if (!out_) {
+            part_.clear();
+            throw Exception("Cannot create file " + path.string());
+        }
     }
+    ~OutputFile()
+    {
+        if (part_.empty()) return;
+        out_.close();
+        std::error_code ec;
+        fs::remove(part_, ec);
+    }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
     void Write(const void* data, std::size_t size)
     {
         if (!out_.write(static_cast<const char*>(data), static_cast<std::streamsize>(size)))
@@ -60,14 +87,33 @@ public:
     {
         out_.close();
         if (!out_) throw Exception("Cannot write file " + path_.string());
+        std::error_code ec;
+        fs::rename(part_, path_, ec);
+        if (ec) throw Exception("Cannot write file " + path_.string() + ": " + ec.message());
+        part_.clear();
     }
     std::uint64_t Written() const { return written_; }
 
 private:
     fs::path path_;
+    fs::path part_;
     std::ofstream out_;
     std::uint64_t written_ = 0;
 };
+
+// Refuses an output that is a file the bundle is made of: writing it would
+// replace the medium's own file.
+void CheckNotAnInput(const std::string& output, const std::string& setupExe,
+                     const std::vector<std::pair<std::string, fs::path>>& files)
+{
+    std::error_code ec;
+    if (!fs::exists(output, ec)) return;
+    if (fs::equivalent(output, setupExe, ec))
+        throw Exception("Cannot create file " + output + ": it is the setup program being bundled");
+    for (const auto& file : files)
+        if (fs::equivalent(output, file.second, ec))
+            throw Exception("Cannot create file " + output + ": it is the medium's " + file.first);
+}
 
 // Relative path with backslashes: how the entry names it.
 std::string EntryName(const fs::path& relative)
@@ -208,6 +254,7 @@ BundleResult WriteBundle(const std::string& mediumDir, const std::string& setupE
 
     // The files in a fixed order, so that a medium always gives the same bundle.
     std::vector<std::pair<std::string, fs::path>> files;
+    fs::path mediumSetup;
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(mediumDir, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
@@ -215,7 +262,10 @@ BundleResult WriteBundle(const std::string& mediumDir, const std::string& setupE
         const fs::path relative = fs::relative(it->path(), mediumDir);
         const std::string name = EntryName(relative);
         if (!it->is_regular_file()) throw Exception("Cannot carry " + name + ": not a regular file");
-        if (SameTextAscii(name, kSetupProgram)) continue;
+        if (SameTextAscii(name, kSetupProgram)) {
+            mediumSetup = it->path();
+            continue;
+        }
         if (std::string problem = EntryPathProblem(name); !problem.empty())
             throw Exception("Cannot carry " + name + ": " + problem);
         files.emplace_back(name, it->path());
@@ -223,8 +273,11 @@ BundleResult WriteBundle(const std::string& mediumDir, const std::string& setupE
     if (ec) throw Exception("Cannot read folder " + mediumDir + ": " + ec.message());
     std::sort(files.begin(), files.end());
 
+    if (!mediumSetup.empty()) files.emplace_back(kSetupProgram, mediumSetup);
+    CheckNotAnInput(output, setupExe, files);
+    if (!mediumSetup.empty()) files.pop_back();
+
     BundleResult result;
-    Undo undo(output, true);
     OutputFile out(output);
     std::vector<unsigned char> buffer(kPayloadBuffer);
     CopyImage(setup, setupPlace.layout, out, buffer);
@@ -262,7 +315,6 @@ BundleResult WriteBundle(const std::string& mediumDir, const std::string& setupE
     out.Write(EncodeTrailer(trailer));
     out.Close();
     result.totalSize = out.Written();
-    undo.Release();
     return result;
 }
 

@@ -403,6 +403,30 @@ TEST_F(BundleFixture, SetupLaysTheMediumOutInAFolderOfItsOwnAndRemovesIt)
     EXPECT_FALSE(plain.Present());
 }
 
+// An output that names what the bundle is made of, or a folder, is refused
+// and left as it was; an existing file is replaced only by a whole bundle.
+TEST_F(BundleFixture, TheOutputNeverReplacesItsOwnInputsOrAFolder)
+{
+    const std::string setup = (medium / "setup.exe").string();
+    for (const fs::path& input : {medium / "setup.exe", medium / "License.txt", medium / "files" / "noise.bi_"}) {
+        SCOPED_TRACE(input.string());
+        const std::string bytes = test::ReadBytes(input);
+        EXPECT_THROW(WriteBundle(medium.string(), setup, input.string()), Exception);
+        EXPECT_EQ(test::ReadBytes(input), bytes);
+    }
+    const fs::path folder = scratch_.Path() / "folder";
+    fs::create_directories(folder);
+    scratch_.Write("folder/keep.txt", "keep");
+    EXPECT_THROW(WriteBundle(medium.string(), setup, folder.string()), Exception);
+    EXPECT_EQ(test::ReadBytes(folder / "keep.txt"), "keep");
+
+    const std::string old = scratch_.Write("old.exe", "the previous bundle");
+    WriteBundle(medium.string(), setup, old);
+    EXPECT_EQ(ListBundle(old).size(), 4u);
+    for (const auto& e : fs::recursive_directory_iterator(scratch_.Path()))
+        EXPECT_NE(e.path().extension(), ".part") << e.path();
+}
+
 TEST_F(BundleFixture, ASignedSetupIsBundledWithoutItsSignature)
 {
     std::string signedSetup = Program();
