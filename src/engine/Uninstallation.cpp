@@ -201,9 +201,11 @@ bool TUninstallation::Owned(const std::string& file) const
     // wherever it lies (the desktop, say).
     const std::string_view name = file;
     if (name.size() > 4 && SameTextAscii(name.substr(name.size() - 4), ".LNK")) return true;
-    if (Inside(file, productDir_)) return true;
+    // A protected folder (Windows, system, Program Files...) is everybody's,
+    // even when the product's folder or the log says otherwise.
+    if (Inside(file, productDir_) && !Protected(productDir_)) return true;
     for (const std::string& dir : log_.Directories)
-        if (Inside(file, StripTrailingBackslash(dir))) return true;
+        if (Inside(file, StripTrailingBackslash(dir)) && !Protected(StripTrailingBackslash(dir))) return true;
     return false;
 }
 
@@ -363,6 +365,8 @@ void TUninstallation::RemoveKeyLine(const std::string& line)
 
 void TUninstallation::RemovePathValues(platform::RootKey root, const std::string&, const std::string& key)
 {
+    // Paths into the Windows folder, say, are not the product's alone.
+    if (Protected(productDir_)) return;
     for (const platform::RegistryValueText& value : platform::RegistryValues(root, key)) {
         if (!value.text || !PathData(*value.text)) continue;
         const std::string shown =

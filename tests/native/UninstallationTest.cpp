@@ -364,6 +364,27 @@ TEST_F(Uninstall, ProtectedFoldersStayEvenWhenEmpty)
     EXPECT_FALSE(platform::DirectoryExists("C:\\Empty"));
 }
 
+// A file in the Windows, system or another protected folder may be other
+// programs' although the log names the folder as the product's (a product
+// installed into the Windows folder, a log that lists the system folder).
+TEST_F(Uninstall, FilesInProtectedFoldersAreSharedWhateverTheLogSays)
+{
+    Install();
+    platform::MakeDirectory("C:\\WINDOWS\\SYSTEM");
+    const std::vector<std::string> files{"C:\\WINDOWS\\SYSTEM\\old.dll", "C:\\WINDOWS\\app.ini"};
+    for (const std::string& file : files) platform::WriteWholeFile(file, "another program's");
+    // Nor is every value in a shared key that points into that folder.
+    platform::CreateRegistryKey(RootKey::CurrentUser, kRun);
+    platform::WriteRegistryValue(RootKey::CurrentUser, kRun, "Other", "C:\\WINDOWS\\other.exe /tray");
+    TUninstallLog log{"Demo", {"HKEY_CURRENT_USER," + std::string(kRun)}, files, {"C:\\WINDOWS\\SYSTEM"}};
+    Answers keep;
+    TUninstallResult result = TUninstallation(log, "C:\\WINDOWS\\Install.log", keep).Run();
+    EXPECT_EQ(2u, keep.sharedAsked.size());
+    EXPECT_EQ(2u, result.SharedFilesKept.size());
+    for (const std::string& file : files) EXPECT_TRUE(platform::FileExists(file)) << file;
+    EXPECT_EQ("C:\\WINDOWS\\other.exe /tray", platform::ReadRegistryString(RootKey::CurrentUser, kRun, "Other"));
+}
+
 TEST_F(Uninstall, AFileInUseIsRetriedScheduledOrStopsTheRun)
 {
     Install("3=readme.txt,readme.txt,1,%APPPATH,N\r\n");
