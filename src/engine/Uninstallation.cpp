@@ -66,6 +66,18 @@ bool AbsolutePath(std::string_view path)
     return path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
 }
 
+// A . or .. step: the text would name one folder and Windows another.
+bool HasDotStep(std::string_view path)
+{
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = std::min(path.find('\\', start), path.size());
+        const std::string_view step = path.substr(start, end - start);
+        if (step == "." || step == "..") return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 bool DriveOrShareRoot(std::string_view path)
 {
     if (path.size() <= 3 && path.size() >= 2 && path[1] == ':') return true;
@@ -138,7 +150,7 @@ TUninstallLog ParseUninstallLog(const std::string& text, const std::string& path
             if (comma == std::string::npos ||
                 RootKeyFromName(std::string_view(line).substr(0, comma)) == platform::RootKey::Invalid)
                 throw EUninstallError(kBadRegistryLine + line);
-        } else if (!AbsolutePath(line)) {
+        } else if (!AbsolutePath(line) || HasDotStep(line)) {
             throw EUninstallError(kRelativePath + line);
         }
         section->push_back(line);

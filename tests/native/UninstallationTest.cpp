@@ -306,6 +306,12 @@ TEST_F(Uninstall, DamagedAndForeignLogsAreRefusedBeforeAnythingIsRemoved)
          "Relative path in uninstall log: ..\\..\\Base"},
         {"[APPLICATION]\r\nDemo\r\n[REGISTRY]\r\n[FILES]\r\n\\Base\\Demo\\demo.exe\r\n[DIRECTORIES]\r\n",
          "Relative path in uninstall log: \\Base\\Demo\\demo.exe"},
+        // Inside the product folder by its text, in the Windows folder in fact.
+        {"[APPLICATION]\r\nDemo\r\n[REGISTRY]\r\n[FILES]\r\n" + Product("\\..\\..\\WINDOWS\\win.ini") +
+             "\r\n[DIRECTORIES]\r\n",
+         "Relative path in uninstall log: " + Product("\\..\\..\\WINDOWS\\win.ini")},
+        {"[APPLICATION]\r\nDemo\r\n[REGISTRY]\r\n[FILES]\r\n[DIRECTORIES]\r\n" + Product("\\.") + "\r\n",
+         "Relative path in uninstall log: " + Product("\\.")},
         // A log cut in the middle of its file list.
         {good.substr(0, good.find(files) + files.size() + 10), "Section missing from uninstall log: [DIRECTORIES]"},
     };
