@@ -11,8 +11,6 @@ using namespace tarvex::e2e;
 
 namespace {
 
-constexpr DWORD kTimeout = 20000;
-constexpr char kWizardCaption[] = "Tarvex Demo Setup";
 constexpr char kAboutCaption[] = "Setup Tarvex";
 constexpr POINT kLogoHome{13, 44};
 
@@ -47,8 +45,8 @@ struct Wizard {
 
     ::testing::AssertionResult Start()
     {
-        form = WaitWindow(setup.Id(), kWizardCaption, kTimeout);
-        if (!form || !WaitControl(form, "TarvexGroupBox", "Program License", kTimeout))
+        form = WaitWindow(setup.Id(), kCaption, kTimeout);
+        if (!form || !WaitControl(form, kGroupBox, "Program License", kTimeout))
             return ::testing::AssertionFailure() << "no wizard";
         // The side bar's picture button is the one button without a caption.
         aboutButton = FindControl(form, "Button", "");

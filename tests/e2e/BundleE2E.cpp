@@ -17,15 +17,7 @@ using namespace tarvex::e2e;
 
 namespace {
 
-constexpr DWORD kTimeout = 20000;
-constexpr char kCaption[] = "Tarvex Demo Setup";
-constexpr char kGroupBox[] = "TarvexGroupBox";
 constexpr char kDamaged[] = "The installation program is damaged. Please obtain a new copy.";
-
-std::string Unique(const std::string& stem)
-{
-    return stem + " " + std::to_string(GetTickCount()) + "-" + std::to_string(GetCurrentProcessId());
-}
 
 // A temporary folder of the test's own, handed to setup.exe as TMP and TEMP,
 // so that whatever it leaves there is seen.

@@ -12,8 +12,6 @@ using namespace tarvex::e2e;
 
 namespace {
 
-constexpr DWORD kTimeout = 20000;
-
 // The labels' face and size. A font handle does not cross processes (Wine
 // does not even pass WM_GETFONT between them), so the driver makes its own;
 // the regular weight is the narrowest a label of the wizard uses.
@@ -74,11 +72,6 @@ bool InkAtRightEdge(HWND control)
     return ink;
 }
 
-std::string Unique(const std::string& stem)
-{
-    return stem + " " + std::to_string(GetTickCount()) + "-" + std::to_string(GetCurrentProcessId());
-}
-
 // "Keyboard Demo" lost its last letter, and a program group ending in a
 // backslash showed an apostrophe.
 TEST(LabelTextE2E, SummaryValuesShowWhole)
@@ -91,7 +84,7 @@ TEST(LabelTextE2E, SummaryValuesShowWhole)
     Process setup(medium.Setup(), medium.Dir());
     HWND form = WaitWindow(setup.Id(), "Keyboard Demo Setup", kTimeout);
     ASSERT_NE(nullptr, form);
-    HWND settings = WaitControl(form, "TarvexGroupBox", "Installation Settings", kTimeout);
+    HWND settings = WaitControl(form, kGroupBox, "Installation Settings", kTimeout);
     ASSERT_NE(nullptr, settings);
     Sleep(300); // painted
     const LabelFont font;
@@ -126,7 +119,7 @@ TEST(LabelTextE2E, LastPageShowsALongTitleWhole)
     Process setup(medium.Setup(), medium.Dir());
     HWND form = WaitWindow(setup.Id(), title + " Setup", kTimeout);
     ASSERT_NE(nullptr, form);
-    ASSERT_NE(nullptr, WaitControl(form, "TarvexGroupBox", "Installation Settings", kTimeout));
+    ASSERT_NE(nullptr, WaitControl(form, kGroupBox, "Installation Settings", kTimeout));
     Click(FindControl(form, "Button", "&Next >>"));
     HWND question = WaitWindow(setup.Id(), "Confirm", kTimeout);
     ASSERT_NE(nullptr, question) << "no run question";

@@ -12,6 +12,17 @@ namespace tarvex::e2e {
 extern std::string g_setupExe; // the built setup.exe
 extern std::string g_medium;   // the laid-out demo medium
 
+// What every window test waits at most, the wizard it finds, and its group boxes' class.
+inline constexpr DWORD kTimeout = 20000;
+inline constexpr char kCaption[] = "Tarvex Demo Setup";
+inline constexpr char kGroupBox[] = "TarvexGroupBox";
+
+// A name no earlier run of the suite has used (product folders, menus).
+inline std::string Unique(const std::string& stem)
+{
+    return stem + " " + std::to_string(GetTickCount()) + "-" + std::to_string(GetCurrentProcessId());
+}
+
 // A copy of the medium (or of setup.exe alone) in a fresh folder.
 class MediumCopy {
 public:

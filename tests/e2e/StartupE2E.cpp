@@ -12,8 +12,6 @@ using namespace tarvex::e2e;
 
 namespace {
 
-constexpr DWORD kTimeout = 20000;
-
 TEST(StartupE2E, WithoutDescriptionOneErrorBoxThenExitZero)
 {
     MediumCopy medium(false);
@@ -35,7 +33,7 @@ TEST(StartupE2E, WizardWindowCaptionSizeAndFrame)
 {
     MediumCopy medium(true);
     Process setup(medium.Setup(), medium.Dir());
-    HWND form = WaitWindow(setup.Id(), "Tarvex Demo Setup", kTimeout);
+    HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
     ASSERT_NE(nullptr, form);
     RECT client{};
     GetClientRect(form, &client);
@@ -69,7 +67,7 @@ TEST(StartupE2E, ReadsTheDescriptionBesideTheProgramNotTheWorkingDirectory)
         ini << "[GENERAL]\r\nTitle=Wrong\r\n";
     }
     Process setup(medium.Setup(), elsewhere.Dir());
-    HWND form = WaitWindow(setup.Id(), "Tarvex Demo Setup", kTimeout);
+    HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
     ASSERT_NE(nullptr, form);
     PostMessageW(form, WM_CLOSE, 0, 0);
     DWORD code = 99;

@@ -14,7 +14,7 @@ using namespace tarvex::e2e;
 
 namespace {
 
-constexpr DWORD kTimeout = 30000;
+constexpr DWORD kPassiveTimeout = 30000;
 
 TEST(UnattendedE2E, PassiveShowsOnlyTheProgressWindowAndEndsWithZero)
 {
@@ -46,16 +46,16 @@ TEST(UnattendedE2E, PassiveShowsOnlyTheProgressWindowAndEndsWithZero)
     // it to go idle until it is nearly done.
     Process setup(medium.Setup(), medium.Dir(),
                   "/PASSIVE \"/NEWDIRECTORY=" + folder + "\" /NEWMENU=\"" + folder + "\"", false);
-    HWND form = WaitWindow(setup.Id(), "Tarvex Demo Setup", kTimeout);
+    HWND form = WaitWindow(setup.Id(), kCaption, kPassiveTimeout);
     ASSERT_NE(nullptr, form) << "no progress window";
     EXPECT_EQ(1u, TopWindows(setup.Id()).size()) << "more than the progress window";
-    EXPECT_NE(nullptr, FindControl(form, "TarvexGroupBox", "Progress"));
+    EXPECT_NE(nullptr, FindControl(form, kGroupBox, "Progress"));
     EXPECT_NE(nullptr, FindControlOfClass(form, "msctls_progress32"));
     EXPECT_NE(nullptr, FindControlOfClass(form, "ListBox"));
     EXPECT_EQ(nullptr, FindControl(form, "Button", "&Next >>")) << "a wizard button in the progress window";
     Screenshot("passive-progress", form);
     DWORD code = 99;
-    ASSERT_TRUE(setup.WaitExit(kTimeout, &code)) << "the window did not close itself";
+    ASSERT_TRUE(setup.WaitExit(kPassiveTimeout, &code)) << "the window did not close itself";
     EXPECT_EQ(0u, code);
     EXPECT_TRUE(fs::exists(product / "Install.log"));
     EXPECT_TRUE(fs::exists(product / "docs" / "copy59.txt"));

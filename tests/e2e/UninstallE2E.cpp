@@ -15,15 +15,9 @@ using namespace tarvex::e2e;
 
 namespace {
 
-constexpr DWORD kTimeout = 20000;
 constexpr char kTitle[] = "Tarvex Demo";
 constexpr char kWindowCaption[] = "Tarvex Demo Uninstall";
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarvex Demo";
-
-std::string Unique(const std::string& stem)
-{
-    return stem + " " + std::to_string(GetTickCount()) + "-" + std::to_string(GetCurrentProcessId());
-}
 
 fs::path WindowsDir()
 {
@@ -56,7 +50,7 @@ fs::path InstallDemo(MediumCopy& medium, const std::string& folder)
     HWND run = WaitWindow(setup.Id(), "Confirm", kTimeout);
     if (!run) return {};
     PressButton(run, IDNO);
-    HWND form = WaitWindow(setup.Id(), "Tarvex Demo Setup", kTimeout);
+    HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
     if (!form) return {};
     HWND finish = WaitControl(form, "Button", "&Finish", kTimeout);
     if (!finish) return {};

@@ -18,15 +18,7 @@ using namespace tarvex::e2e;
 
 namespace {
 
-constexpr DWORD kTimeout = 20000;
-constexpr char kCaption[] = "Tarvex Demo Setup";
-constexpr char kGroupBox[] = "TarvexGroupBox";
 constexpr char kOverwriteCaption[] = "The file being installed is older than an existing file";
-
-std::string Unique(const std::string& stem)
-{
-    return stem + " " + std::to_string(GetTickCount()) + "-" + std::to_string(GetCurrentProcessId());
-}
 
 template <class Condition>
 bool WaitFor(Condition condition, DWORD timeoutMs = kTimeout)

@@ -17,10 +17,6 @@ using namespace tarvex::e2e;
 
 namespace {
 
-constexpr DWORD kTimeout = 20000;
-constexpr char kCaption[] = "Tarvex Demo Setup";
-constexpr char kGroupBox[] = "TarvexGroupBox";
-
 // The wizard's window with its three buttons.
 struct Wizard {
     HWND form = nullptr;
@@ -60,11 +56,6 @@ struct Wizard {
         return ::testing::AssertionFailure() << "no page with \"" << groupCaption << "\"";
     }
 };
-
-std::string Unique(const std::string& stem)
-{
-    return stem + " " + std::to_string(GetTickCount()) + "-" + std::to_string(GetCurrentProcessId());
-}
 
 // "dd/mm/yyyy" of a file's last write in local time, with the user's date separator.
 std::string ShownDate(const fs::path& file)

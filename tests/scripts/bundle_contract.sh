@@ -6,22 +6,10 @@
 # Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail=0
-failed() { echo "FAIL (line ${BASH_LINENO[0]}): $*"; fail=1; }
-if [ "$platform" = win32 ]; then
-    . "$src/scripts/wine-env.sh"
-    w() { winepath -w "$1" 2>/dev/null; }
-    tool() { wine "$build/tarvex.exe" "$@"; }
-    root_args=()
-    setup=$build/setup.exe
-else
-    w() { echo "$1"; }
-    tool() { "$build/tarvex" "$@"; }
-    root_args=(--root "$tmp/root")
-    setup=$src/fuzz/corpus/pe_version/no-version.dll # any program stands in natively
-fi
+. "$src/tests/scripts/lib/tool.sh"
+setup=$build/setup.exe
+# Any program stands in natively.
+[ "$platform" = win32 ] || setup=$src/fuzz/corpus/pe_version/no-version.dll
 
 mkdir -p "$tmp/tree/help"
 head -c 300000 /dev/urandom > "$tmp/tree/product.exe"

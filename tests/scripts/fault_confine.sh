@@ -7,20 +7,9 @@
 # Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$src/tests/scripts/lib/tool.sh"
 sb=$tmp/sb # the sandbox: ROOT, the medium, and sentinels where escapes would land
 mkdir "$sb"
-fail=0
-failed() { echo "FAIL (line ${BASH_LINENO[0]}): $*"; fail=1; }
-if [ "$platform" = win32 ]; then
-    . "$src/scripts/wine-env.sh"
-    w() { winepath -w "$1" 2>/dev/null; }
-    tool() { wine "$build/tarvex.exe" "$@"; }
-else
-    w() { echo "$1"; }
-    tool() { "$build/tarvex" "$@"; }
-fi
 # EXIT_CODE ERROR_LINE_PATTERN WHAT: the last run's outcome ($rc, $tmp/err);
 # an empty pattern asks for nothing on stderr.
 expect() {

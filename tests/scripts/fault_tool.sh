@@ -5,24 +5,13 @@
 # Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+TOOL_TIMEOUT=60 . "$src/tests/scripts/lib/tool.sh"
 io=$tmp/io # the script's own files
 mkdir "$io"
-fail=0
-failed() { echo "FAIL (line ${BASH_LINENO[0]}): $*"; fail=1; }
+dest_args=()
 if [ "$platform" = win32 ]; then
-    . "$src/scripts/wine-env.sh"
-    w() { winepath -w "$1" 2>/dev/null; }
-    tool() { timeout 60 wine "$build/tarvex.exe" "$@"; }
-    root_args=()
     mkdir "$tmp/dest"
     dest_args=(--directory "$(w "$tmp/dest")") # not the prefix's Program Files
-else
-    w() { echo "$1"; }
-    tool() { timeout 60 "$build/tarvex" "$@"; }
-    root_args=(--root "$tmp/root")
-    dest_args=()
 fi
 
 # expect CODE PATTERN ARGS...: the tool exits with CODE (124: it hung) and

@@ -6,20 +6,7 @@
 # Presets: native native-asan win32
 set -u
 platform=$1 build=$2 src=$3
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail=0
-failed() { echo "FAIL (line ${BASH_LINENO[0]}): $*"; fail=1; }
-if [ "$platform" = win32 ]; then
-    . "$src/scripts/wine-env.sh"
-    w() { winepath -w "$1" 2>/dev/null; }
-    tool() { wine "$build/tarvex.exe" "$@"; }
-    root_args=()
-else
-    w() { echo "$1"; }
-    tool() { "$build/tarvex" "$@"; }
-    root_args=(--root "$tmp/root")
-fi
+. "$src/tests/scripts/lib/tool.sh"
 
 mkdir -p "$tmp/tree/help"
 head -c 30000 /dev/zero | tr '\0' 'p' > "$tmp/tree/product.exe"
