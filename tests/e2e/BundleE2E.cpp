@@ -83,6 +83,20 @@ void ExpectEndsLeavingNothing(Process& setup, const PrivateTemp& temp, DWORD exp
     EXPECT_TRUE(temp.Contents().empty()) << temp.Contents().front();
 }
 
+// An installed demo: No at the run question, the success line, Finish, and
+// nothing left behind.
+void DeclineRunAndFinish(Process& setup, HWND run, const PrivateTemp& temp)
+{
+    PressButton(run, IDNO);
+    HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
+    ASSERT_NE(nullptr, form);
+    EXPECT_NE(nullptr, FindControl(form, "Static", "Tarvex Demo has been successfully installed."));
+    HWND finish = WaitControl(form, "Button", "&Finish", kTimeout);
+    ASSERT_NE(nullptr, finish);
+    Click(finish);
+    ExpectEndsLeavingNothing(setup, temp);
+}
+
 TEST(BundleE2E, InstallsFromOneFileAndLeavesNoFolder)
 {
     OneFile bundle;
@@ -95,14 +109,7 @@ TEST(BundleE2E, InstallsFromOneFileAndLeavesNoFolder)
     std::vector<std::string> during = temp.Contents();
     ASSERT_EQ(1u, during.size());
     EXPECT_EQ(0u, during[0].rfind("TarvexSetup-", 0)) << during[0];
-    PressButton(run, IDNO);
-    HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
-    ASSERT_NE(nullptr, form);
-    EXPECT_NE(nullptr, FindControl(form, "Static", "Tarvex Demo has been successfully installed."));
-    HWND finish = WaitControl(form, "Button", "&Finish", kTimeout);
-    ASSERT_NE(nullptr, finish);
-    Click(finish);
-    ExpectEndsLeavingNothing(setup, temp);
+    DeclineRunAndFinish(setup, run, temp);
 
     char programFiles[MAX_PATH] = {};
     ExpandEnvironmentStringsA("%ProgramFiles%", programFiles, MAX_PATH);
@@ -201,14 +208,7 @@ TEST(BundleE2E, ASignedBundleInstallsAndASignedDamagedOneIsRefused)
         Process setup(signedBundle, fs::path(signedBundle).parent_path().string());
         HWND run = WaitWindow(setup.Id(), "Confirm", kTimeout);
         ASSERT_NE(nullptr, run) << "no run question";
-        PressButton(run, IDNO);
-        HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);
-        ASSERT_NE(nullptr, form);
-        EXPECT_NE(nullptr, FindControl(form, "Static", "Tarvex Demo has been successfully installed."));
-        HWND finish = WaitControl(form, "Button", "&Finish", kTimeout);
-        ASSERT_NE(nullptr, finish);
-        Click(finish);
-        ExpectEndsLeavingNothing(setup, temp);
+        DeclineRunAndFinish(setup, run, temp);
     }
     PrivateTemp temp;
     Process setup(damaged, fs::path(damaged).parent_path().string());

@@ -1,7 +1,11 @@
 #pragma once
-// Copies of the demo medium for one test each.
+// Copies of the demo medium for one test each, and what the window suites
+// share besides.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,6 +25,27 @@ inline constexpr char kGroupBox[] = "TarvexGroupBox";
 inline std::string Unique(const std::string& stem)
 {
     return stem + " " + std::to_string(GetTickCount()) + "-" + std::to_string(GetCurrentProcessId());
+}
+
+// A file with the given content, last written on 1 January of year at noon, local time.
+inline void WriteDatedFile(const std::filesystem::path& file, const std::string& bytes, WORD year)
+{
+    std::filesystem::create_directories(file.parent_path());
+    std::FILE* out = _wfopen(file.wstring().c_str(), L"wb");
+    ASSERT_NE(nullptr, out);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    SYSTEMTIME t{};
+    t.wYear = year;
+    t.wMonth = 1;
+    t.wDay = 1;
+    t.wHour = 12;
+    FILETIME local{}, utc{};
+    ASSERT_TRUE(SystemTimeToFileTime(&t, &local) && LocalFileTimeToFileTime(&local, &utc));
+    HANDLE h = CreateFileW(file.wstring().c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    SetFileTime(h, nullptr, nullptr, &utc);
+    CloseHandle(h);
 }
 
 // A copy of the medium (or of setup.exe alone) in a fresh folder.

@@ -45,27 +45,6 @@ std::string FileHead(const fs::path& file)
     return std::string(head, got);
 }
 
-// A file last written in 2099, so the installed one is older.
-void WriteNewerFile(const fs::path& file, const std::string& bytes)
-{
-    fs::create_directories(file.parent_path());
-    std::FILE* out = _wfopen(file.wstring().c_str(), L"wb");
-    ASSERT_NE(nullptr, out);
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
-    SYSTEMTIME t{};
-    t.wYear = 2099;
-    t.wMonth = 1;
-    t.wDay = 1;
-    t.wHour = 12;
-    FILETIME utc{};
-    ASSERT_TRUE(SystemTimeToFileTime(&t, &utc));
-    HANDLE h = CreateFileW(file.wstring().c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    SetFileTime(h, nullptr, nullptr, &utc);
-    CloseHandle(h);
-}
-
 // Keys typed while a slow copy runs wait in the queue; neither the overwrite
 // question nor the run question that follow may take them as an answer.
 TEST(UserInputE2E, KeysTypedDuringTheCopyAnswerNoQuestion)
@@ -82,7 +61,7 @@ TEST(UserInputE2E, KeysTypedDuringTheCopyAnswerNoQuestion)
     medium.SetValue("2", "demo.ex_,demo.exe,1,%APPPATH,Y");
     medium.SetValue("3", "big.bin,later.bin,1,%APPPATH,N");
     const fs::path product = fs::path(ProgramFiles()) / folder;
-    WriteNewerFile(product / "demo.exe", "newer");
+    WriteDatedFile(product / "demo.exe", "newer", 2099); // the installed one is older
 
     Process setup(medium.Setup(), medium.Dir());
     HWND form = WaitWindow(setup.Id(), kCaption, kTimeout);

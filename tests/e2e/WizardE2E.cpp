@@ -73,27 +73,6 @@ std::string ShownDate(const fs::path& file)
     return text;
 }
 
-// A file with the given content, last written on 1 January of year at noon, local time.
-void WriteDatedFile(const fs::path& file, const std::string& bytes, WORD year)
-{
-    fs::create_directories(file.parent_path());
-    std::FILE* out = _wfopen(file.wstring().c_str(), L"wb");
-    ASSERT_NE(nullptr, out);
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
-    SYSTEMTIME t{};
-    t.wYear = year;
-    t.wMonth = 1;
-    t.wDay = 1;
-    t.wHour = 12;
-    FILETIME local{}, utc{};
-    ASSERT_TRUE(SystemTimeToFileTime(&t, &local) && LocalFileTimeToFileTime(&local, &utc));
-    HANDLE h = CreateFileW(file.wstring().c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    SetFileTime(h, nullptr, nullptr, &utc);
-    CloseHandle(h);
-}
-
 // Every static text of a window, in Z order.
 std::vector<std::string> StaticTexts(HWND window)
 {
