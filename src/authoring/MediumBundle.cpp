@@ -101,20 +101,6 @@ private:
     std::uint64_t written_ = 0;
 };
 
-// Refuses an output that is a file the bundle is made of: writing it would
-// replace the medium's own file.
-void CheckNotAnInput(const std::string& output, const std::string& setupExe,
-                     const std::vector<std::pair<std::string, fs::path>>& files)
-{
-    std::error_code ec;
-    if (!fs::exists(output, ec)) return;
-    if (fs::equivalent(output, setupExe, ec))
-        throw Exception("Cannot create file " + output + ": it is the setup program being bundled");
-    for (const auto& file : files)
-        if (fs::equivalent(output, file.second, ec))
-            throw Exception("Cannot create file " + output + ": it is the medium's " + file.first);
-}
-
 // Relative path with backslashes: how the entry names it.
 std::string EntryName(const fs::path& relative)
 {
@@ -124,6 +110,23 @@ std::string EntryName(const fs::path& relative)
         name += part.string();
     }
     return name;
+}
+
+// Refuses an output that is one of the medium's files or the program being
+// bundled: writing it would replace what it is made of.
+void CheckNotAnInput(const std::string& output, const std::string& mediumDir, const std::string& setupExe)
+{
+    std::error_code ec;
+    if (!fs::exists(output, ec)) return;
+    if (fs::equivalent(output, setupExe, ec))
+        throw Exception("Cannot create file " + output + ": it is the setup program being bundled");
+    for (auto it = fs::recursive_directory_iterator(mediumDir, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        std::error_code unlike;
+        if (fs::equivalent(output, it->path(), unlike))
+            throw Exception("Cannot create file " + output + ": it is the medium's " +
+                            EntryName(fs::relative(it->path(), mediumDir)));
+    }
 }
 
 fs::path HostPath(const fs::path& dir, const std::string& entry)
@@ -254,7 +257,6 @@ BundleResult WriteBundle(const std::string& mediumDir, const std::string& setupE
 
     // The files in a fixed order, so that a medium always gives the same bundle.
     std::vector<std::pair<std::string, fs::path>> files;
-    fs::path mediumSetup;
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(mediumDir, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
@@ -262,10 +264,7 @@ BundleResult WriteBundle(const std::string& mediumDir, const std::string& setupE
         const fs::path relative = fs::relative(it->path(), mediumDir);
         const std::string name = EntryName(relative);
         if (!it->is_regular_file()) throw Exception("Cannot carry " + name + ": not a regular file");
-        if (SameTextAscii(name, kSetupProgram)) {
-            mediumSetup = it->path();
-            continue;
-        }
+        if (SameTextAscii(name, kSetupProgram)) continue;
         if (std::string problem = EntryPathProblem(name); !problem.empty())
             throw Exception("Cannot carry " + name + ": " + problem);
         files.emplace_back(name, it->path());
@@ -273,9 +272,7 @@ BundleResult WriteBundle(const std::string& mediumDir, const std::string& setupE
     if (ec) throw Exception("Cannot read folder " + mediumDir + ": " + ec.message());
     std::sort(files.begin(), files.end());
 
-    if (!mediumSetup.empty()) files.emplace_back(kSetupProgram, mediumSetup);
-    CheckNotAnInput(output, setupExe, files);
-    if (!mediumSetup.empty()) files.pop_back();
+    CheckNotAnInput(output, mediumDir, setupExe);
 
     BundleResult result;
     OutputFile out(output);
