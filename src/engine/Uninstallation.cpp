@@ -213,12 +213,7 @@ bool TUninstallation::Owned(const std::string& file) const
     // wherever it lies (the desktop, say).
     const std::string_view name = file;
     if (name.size() > 4 && SameTextAscii(name.substr(name.size() - 4), ".LNK")) return true;
-    // A protected folder (Windows, system, Program Files...) is everybody's,
-    // even when the product's folder or the log says otherwise.
-    if (Inside(file, productDir_) && !Protected(productDir_)) return true;
-    for (const std::string& dir : log_.Directories)
-        if (Inside(file, StripTrailingBackslash(dir)) && !Protected(StripTrailingBackslash(dir))) return true;
-    return false;
+    return std::any_of(owned_.begin(), owned_.end(), [&](const std::string& dir) { return Inside(file, dir); });
 }
 
 bool TUninstallation::PathData(const std::string& data) const
@@ -259,6 +254,12 @@ TUninstallResult TUninstallation::Run()
         if (!dir.empty()) protected_.push_back(StripTrailingBackslash(dir));
     for (int id : kShellFolders)
         if (std::string dir = platform::SpecialFolderPath(id); !dir.empty()) protected_.push_back(StripTrailingBackslash(dir));
+    // A protected folder (Windows, system, Program Files...) is everybody's,
+    // even when the product's folder or the log says otherwise.
+    owned_.clear();
+    if (!productDir_.empty() && !Protected(productDir_)) owned_.push_back(productDir_);
+    for (const std::string& dir : log_.Directories)
+        if (std::string d = StripTrailingBackslash(dir); !Protected(d)) owned_.push_back(std::move(d));
 
     RemoveFiles();
     if (!result_.Aborted) RemoveRegistry();

@@ -100,6 +100,9 @@ private:
     std::size_t done_ = 0;
     std::size_t total_ = 0;
     std::vector<std::string> protected_;
+    // The product folder and the listed ones that are not protected: a file
+    // below one of them is the product's own.
+    std::vector<std::string> owned_;
 };
 
 // Whether a registry key (path below its root, without the root's name) is
